@@ -1,0 +1,145 @@
+// The simulated machine's own controls, for tests and tarnwick-sim: reset,
+// the program's resources, faults, the call log, accounting, the user's
+// input and a view of the windows.
+#ifndef WINSIM_SIM_H
+#define WINSIM_SIM_H
+
+#include "winsim/win32.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+// Starts a fresh machine: no windows, handles, blocks, faults or log.
+void Reset();
+
+// The program's own module: the windres-compiled .res it carries.
+void SetProgramResources(const unsigned char* data, std::size_t size);
+HINSTANCE ProgramInstance();
+
+// One resource of a module, as the .res or the PE file holds it.
+struct Resource {
+    int typeId = 0;          // ordinal type, or 0 when typeName is used
+    std::string typeName;
+    int nameId = 0;          // ordinal name, or 0 when nameText is used
+    std::string nameText;
+    int language = 0;
+    std::vector<unsigned char> data;
+};
+const std::vector<Resource>& ProgramResources();
+
+// Faults: the nth matching call of function `call` fails with `error`.
+struct Fault {
+    std::string call;
+    std::string code;        // narrows DeviceIoControl to one control code name
+    std::string path;        // narrows CreateFileA to one path, ignoring case
+    int nth = 1;
+    DWORD error = 31;        // ERROR_GEN_FAILURE
+    bool shortTransfer = false;
+};
+void AddFault(const Fault& fault);
+
+// Every modelled call, in order, by function name.
+const std::vector<std::string>& CallLog();
+int CallCount(const std::string& function);
+
+int OpenHandleCount();
+int MemoryBlockCount();
+
+// A ShellExecuteA call as the program made it.
+struct ShellCall {
+    HWND owner;
+    std::string verb;
+    std::string file;
+    bool hasParameters;
+    bool hasDirectory;
+    INT showCommand;
+};
+
+// What the machine reports as it happens.
+struct Observer {
+    virtual ~Observer() = default;
+    virtual void DialogOpened(HWND, int, const std::string&) {}
+    virtual void DialogEnded(HWND, int, INT_PTR) {}
+    virtual void TextSet(HWND, const std::string&) {}
+    virtual void ShellExecuted(const ShellCall&) {}
+    virtual void Slept(DWORD) {}
+};
+void SetObserver(Observer* observer);
+
+// A message box as the program asked for it; the answerer returns the button
+// id (IDOK, IDYES, ...). Without an answerer, OK-only boxes are answered OK
+// and any other box is a harness error.
+struct MessageBoxCall {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
+
+// Called whenever the topmost modal dialog waits for the user. It performs
+// one input through the User* functions and returns true, or returns false
+// when it has nothing more to do; the machine then presses Escape.
+using InputDriver = std::function<bool(HWND dialog)>;
+void SetInputDriver(InputDriver driver);
+
+// A situation the machine cannot go on from (a dialog that never ends, a box
+// nobody answers). The default handler prints the message and exits with 2.
+using HarnessErrorHandler = std::function<void(const std::string& message)>;
+void SetHarnessErrorHandler(HarnessErrorHandler handler);
+[[noreturn]] void HarnessError(const std::string& message);
+
+// A message from outside the program (the format library, say), delivered
+// as SendMessageA would but neither logged nor subject to faults.
+LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The user.
+void UserClick(HWND control);
+void UserClickAnywhere(HWND dialog);
+void UserEnter(HWND dialog);
+void UserEscape(HWND dialog);
+void UserClose(HWND dialog);
+bool UserSelect(HWND comboBox, int position);
+void UserType(HWND edit, const std::string& text);
+
+// A view of the windows.
+struct DialogUnits {
+    int x, y, cx, cy;
+};
+HWND TopDialog();
+bool IsOpen(HWND dialog); // exists and has not been ended
+int DialogTemplateId(HWND dialog);
+std::vector<HWND> Children(HWND dialog);
+std::string ClassName(HWND window);
+DWORD Style(HWND window);
+DWORD ExStyle(HWND window);
+std::string Text(HWND window);
+DialogUnits Rect(HWND window);
+HWND Owner(HWND window);
+HWND Parent(HWND window);
+HWND DialogItem(HWND dialog, int id); // null when there is no such control
+bool Enabled(HWND window);
+int ComboSelection(HWND comboBox);
+HWND Focus();
+HICON WindowIcon(HWND window, int which);
+HANDLE StaticImage(HWND control);
+struct DialogFont {
+    int pointSize;
+    int weight;
+    std::string face;
+};
+DialogFont Font(HWND dialog);
+std::vector<std::string> ComboItems(HWND comboBox);
+std::vector<LPARAM> ComboItemData(HWND comboBox);
+
+// The resource behind an icon or bitmap handle the machine gave out.
+const Resource* ImageResource(HANDLE image);
+bool IsSystemCursor(HCURSOR cursor, LPCSTR id);
+
+} // namespace winsim
+
+#endif

@@ -1,0 +1,49 @@
+// tarnwick-sim: runs Tarnwick on a simulated Windows XP machine built from a
+// scenario, plays the user's actions and prints what happens.
+#include "player.h"
+#include "scenario.h"
+#include "transcript.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+extern const unsigned char g_programResources[];
+extern const std::size_t g_programResources_size;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tarnwick-sim SCENARIO.json\n");
+        return 2;
+    }
+    sim::Scenario scenario;
+    std::string error;
+    if (!sim::LoadScenario(argv[1], scenario, error)) {
+        std::fprintf(stderr, "tarnwick-sim: %s: %s\n", argv[1], error.c_str());
+        return 2;
+    }
+
+    winsim::Reset();
+    winsim::SetHarnessErrorHandler([](const std::string& message) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "tarnwick-sim: %s\n", message.c_str());
+        std::exit(2);
+    });
+    winsim::SetProgramResources(g_programResources, g_programResources_size);
+    for (const auto& fault : scenario.faults)
+        winsim::AddFault(fault);
+
+    sim::Transcript transcript(stdout);
+    sim::Player player(scenario, transcript);
+    winsim::SetObserver(&transcript);
+    winsim::SetInputDriver([&player](HWND dialog) { return player.Next(dialog); });
+    winsim::SetMessageBoxAnswerer(
+        [&player](const winsim::MessageBoxCall& call) { return player.Answer(call); });
+
+    char commandLine[] = "";
+    int code = WinMain(winsim::ProgramInstance(), NULL, commandLine, SW_SHOW);
+    transcript.Exit(code);
+    return code;
+}

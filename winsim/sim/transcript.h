@@ -1,0 +1,33 @@
+// The transcript tarnwick-sim prints: one JSON object a line.
+#ifndef TARNWICK_SIM_TRANSCRIPT_H
+#define TARNWICK_SIM_TRANSCRIPT_H
+
+#include "winsim/sim.h"
+
+#include <cstdio>
+#include <string>
+
+namespace sim {
+
+class Transcript : public winsim::Observer {
+public:
+    explicit Transcript(std::FILE* out) : out_(out) {}
+
+    void DialogOpened(HWND dialog, int id, const std::string& title) override;
+    void DialogEnded(HWND dialog, int id, INT_PTR result) override;
+    void TextSet(HWND window, const std::string& text) override;
+    void ShellExecuted(const winsim::ShellCall& call) override;
+    void Slept(DWORD milliseconds) override;
+
+    void List(HWND mainDialog);
+    void Box(const winsim::MessageBoxCall& call, const std::string& answer);
+    void Exit(int code);
+
+private:
+    void Print(const std::string& line);
+    std::FILE* out_;
+};
+
+} // namespace sim
+
+#endif

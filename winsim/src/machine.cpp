@@ -1,0 +1,131 @@
+// The machine itself: reset, faults, call log, observers and harness errors.
+#include "machine.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace winsim {
+
+namespace {
+std::unique_ptr<Machine> g_machine;
+}
+
+Machine& M()
+{
+    if (!g_machine)
+        g_machine = std::make_unique<Machine>();
+    return *g_machine;
+}
+
+void Reset()
+{
+    std::vector<Resource> resources;
+    if (g_machine)
+        resources = std::move(g_machine->programResources);
+    g_machine = std::make_unique<Machine>();
+    g_machine->programResources = std::move(resources);
+}
+
+void AddFault(const Fault& fault)
+{
+    M().faults.push_back({fault, 0});
+}
+
+const std::vector<std::string>& CallLog()
+{
+    return M().callLog;
+}
+
+int CallCount(const std::string& function)
+{
+    int count = 0;
+    for (const auto& name : M().callLog)
+        count += name == function;
+    return count;
+}
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); i++) {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? (char)(a[i] + 32) : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? (char)(b[i] + 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+bool Enter(const char* function, const CallContext& context, DWORD* error, bool* shortTransfer)
+{
+    Machine& m = M();
+    m.callLog.push_back(function);
+    bool fires = false;
+    for (auto& state : m.faults) {
+        const Fault& f = state.fault;
+        if (f.call != function)
+            continue;
+        if (!f.code.empty() && (!context.code || f.code != context.code))
+            continue;
+        if (!f.path.empty() && (!context.path || !EqualsIgnoreCase(f.path, context.path)))
+            continue;
+        state.seen++;
+        if (state.seen == f.nth && !fires) {
+            fires = true;
+            if (error)
+                *error = f.error;
+            if (shortTransfer)
+                *shortTransfer = f.shortTransfer;
+        }
+    }
+    return fires;
+}
+
+bool Failing(const char* function)
+{
+    DWORD error = 0;
+    if (!Enter(function, {}, &error))
+        return false;
+    M().lastError = error;
+    return true;
+}
+
+void SetObserver(Observer* observer)
+{
+    M().observer = observer;
+}
+
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer)
+{
+    M().answerer = std::move(answerer);
+}
+
+void SetInputDriver(InputDriver driver)
+{
+    M().driver = std::move(driver);
+}
+
+void SetHarnessErrorHandler(HarnessErrorHandler handler)
+{
+    M().harnessError = std::move(handler);
+}
+
+void HarnessError(const std::string& message)
+{
+    if (M().harnessError)
+        M().harnessError(message);
+    std::fprintf(stderr, "winsim: %s\n", message.c_str());
+    std::fflush(stdout);
+    std::exit(2);
+}
+
+std::string ToAnsi(const std::u16string& text)
+{
+    std::string out;
+    for (char16_t c : text)
+        out.push_back(c < 0x100 ? (char)c : '?');
+    return out;
+}
+
+} // namespace winsim

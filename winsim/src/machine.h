@@ -1,0 +1,133 @@
+// The state of the simulated machine, shared by the modelled functions.
+#ifndef WINSIM_MACHINE_H
+#define WINSIM_MACHINE_H
+
+#include "winsim/sim.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+struct Window;
+
+struct ComboItem {
+    std::string text;
+    LPARAM data = 0;
+};
+
+struct Window {
+    HWND handle = nullptr;
+    HWND parent = nullptr;     // dialog of a control
+    HWND owner = nullptr;      // owner of a dialog
+    int id = 0;
+    std::string className;     // canonical: "#32770", "Button", "Edit", ...
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::string text;
+    DialogUnits rect{0, 0, 0, 0};
+    bool enabled = true;
+    std::vector<HWND> children;
+
+    // dialogs
+    bool isDialog = false;
+    int templateId = 0;
+    DLGPROC proc = nullptr;
+    bool ended = false;
+    INT_PTR result = 0;
+    DialogFont font{0, 0, ""};
+    HICON iconBig = nullptr;
+    HICON iconSmall = nullptr;
+    HWND focusBefore = nullptr;
+
+    // controls
+    int check = BST_UNCHECKED;
+    std::size_t textLimit = 32767;
+    std::vector<ComboItem> items;
+    int selection = -1;
+    HANDLE image = nullptr;
+};
+
+struct ClassData {
+    HCURSOR cursor = nullptr;
+    HICON icon = nullptr;
+};
+
+struct FaultState {
+    Fault fault;
+    int seen = 0;
+};
+
+struct Image {
+    const Resource* resource = nullptr; // null for system images
+    int systemId = 0;
+};
+
+struct Block {
+    std::vector<unsigned char> bytes;
+    UINT flags = 0;
+    int locks = 0;
+};
+
+// A kernel object behind a handle: devices, files, and what later comes.
+struct KernelObject {
+    virtual ~KernelObject() = default;
+};
+
+struct Machine {
+    DWORD lastError = 0;
+    std::vector<std::string> callLog;
+    std::vector<FaultState> faults;
+    Observer* observer = nullptr;
+    MessageBoxAnswerer answerer;
+    InputDriver driver;
+    HarnessErrorHandler harnessError;
+
+    std::vector<Resource> programResources;
+
+    std::map<UINT_PTR, std::unique_ptr<Window>> windows;
+    std::vector<HWND> modalStack;
+    HWND focus = nullptr;
+    std::map<std::string, ClassData> classes;
+    std::map<UINT_PTR, Image> images;
+    std::map<std::string, HANDLE> imageByKey;
+    std::map<UINT_PTR, Block> blocks;
+    std::map<UINT_PTR, std::shared_ptr<KernelObject>> handles;
+    UINT_PTR nextWindow = 0x10010;
+    UINT_PTR nextImage = 0x20010;
+    UINT_PTR nextBlock = 0x30010;
+    UINT_PTR nextHandle = 0x40010;
+};
+
+Machine& M();
+
+// Logs the call of function and tells whether a fault makes it fail now; if
+// so, error receives the error to set and shortTransfer whether the fault
+// asks for a short transfer instead.
+struct CallContext {
+    const char* code = nullptr;
+    const char* path = nullptr;
+};
+bool Enter(const char* function, const CallContext& context = {}, DWORD* error = nullptr,
+           bool* shortTransfer = nullptr);
+
+// Enter() for functions that simply fail with the fault's error.
+bool Failing(const char* function);
+
+Window* FindWindowRecord(HWND handle);
+
+// Kernel handles: open gives a new handle for the object, Lookup finds it.
+HANDLE OpenHandle(std::shared_ptr<KernelObject> object);
+KernelObject* LookupHandle(HANDLE handle);
+void NotifyTextSet(Window& window);
+
+// Converts resource text (UTF-16) to the ANSI code page, as Windows does
+// for the A functions; characters outside Latin-1 become '?'.
+std::string ToAnsi(const std::u16string& text);
+bool EqualsIgnoreCase(const std::string& a, const std::string& b);
+
+} // namespace winsim
+
+#endif
