@@ -177,6 +177,11 @@ std::vector<HWND> Children(HWND dialog)
     return w ? w->children : std::vector<HWND>();
 }
 
+int Id(HWND window)
+{
+    return Require(window, "its id").id;
+}
+
 std::string ClassName(HWND window)
 {
     return Require(window, "its class").className;

@@ -114,6 +114,7 @@ HWND TopDialog();
 bool IsOpen(HWND dialog); // exists and has not been ended
 int DialogTemplateId(HWND dialog);
 std::vector<HWND> Children(HWND dialog);
+int Id(HWND window);
 std::string ClassName(HWND window);
 DWORD Style(HWND window);
 DWORD ExStyle(HWND window);

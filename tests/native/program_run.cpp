@@ -1,0 +1,93 @@
+#include "program_run.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+extern const unsigned char g_programResources[];
+extern const std::size_t g_programResources_size;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+namespace tests {
+
+void FreshMachine()
+{
+    winsim::Reset();
+    winsim::SetHarnessErrorHandler(
+        [](const std::string& message) { throw std::runtime_error(message); });
+    winsim::SetProgramResources(g_programResources, g_programResources_size);
+}
+
+ProgramRun::ProgramRun()
+{
+    FreshMachine();
+    winsim::SetObserver(this);
+    winsim::SetInputDriver([this](HWND dialog) {
+        if (next_ >= steps_.size())
+            return false;
+        steps_[next_++](dialog);
+        return true;
+    });
+    winsim::SetMessageBoxAnswerer([this](const winsim::MessageBoxCall& call) {
+        boxes.push_back(call);
+        events.push_back({"box", 0, (long long)call.type, call.text, call.owner});
+        if ((call.type & MB_TYPEMASK) == MB_OK)
+            return IDOK;
+        if (nextAnswer_ >= answers_.size())
+            throw std::runtime_error("unanswered box: " + call.text);
+        return answers_[nextAnswer_++];
+    });
+}
+
+ProgramRun::~ProgramRun()
+{
+    winsim::SetObserver(nullptr);
+}
+
+int ProgramRun::Run()
+{
+    char commandLine[] = "";
+    return WinMain(winsim::ProgramInstance(), NULL, commandLine, SW_SHOW);
+}
+
+std::vector<std::string> ProgramRun::StatusTexts() const
+{
+    std::vector<std::string> texts;
+    for (const auto& e : events)
+        if (e.kind == "text" && e.id == IDC_STATUS)
+            texts.push_back(e.text);
+    return texts;
+}
+
+int ProgramRun::Count(const std::string& kind) const
+{
+    int n = 0;
+    for (const auto& e : events)
+        n += e.kind == kind;
+    return n;
+}
+
+void ProgramRun::DialogOpened(HWND dialog, int id, const std::string& title)
+{
+    events.push_back({"dialog", id, 0, title, dialog});
+}
+
+void ProgramRun::DialogEnded(HWND dialog, int id, INT_PTR result)
+{
+    events.push_back({"dialog-end", id, (long long)result, "", dialog});
+}
+
+void ProgramRun::TextSet(HWND window, const std::string& text)
+{
+    events.push_back({"text", winsim::Id(window), 0, text, window});
+}
+
+void ProgramRun::ShellExecuted(const winsim::ShellCall& call)
+{
+    shells.push_back(call);
+    events.push_back({"shell", 0, call.showCommand, call.file, call.owner});
+}
+
+} // namespace tests

@@ -1,0 +1,61 @@
+// Runs the program's own entry point on a fresh simulated machine, with the
+// user's inputs given as steps, and records what the machine reports.
+#ifndef TARNWICK_TESTS_PROGRAM_RUN_H
+#define TARNWICK_TESTS_PROGRAM_RUN_H
+
+#include "winsim/sim.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tests {
+
+struct Event {
+    std::string kind; // dialog, dialog-end, text, box, shell
+    int id = 0;
+    long long value = 0;
+    std::string text;
+    HWND window = nullptr;
+};
+
+class ProgramRun : public winsim::Observer {
+public:
+    using Step = std::function<void(HWND dialog)>;
+
+    ProgramRun();
+    ~ProgramRun() override;
+
+    // Each step is played when a dialog waits for input; then Escape.
+    void Then(Step step) { steps_.push_back(std::move(step)); }
+    // Answers for boxes that need a choice, in order.
+    void Answer(int id) { answers_.push_back(id); }
+
+    int Run();
+
+    std::vector<Event> events;
+    std::vector<winsim::MessageBoxCall> boxes;
+    std::vector<winsim::ShellCall> shells;
+
+    std::vector<std::string> StatusTexts() const;
+    int Count(const std::string& kind) const;
+
+private:
+    void DialogOpened(HWND dialog, int id, const std::string& title) override;
+    void DialogEnded(HWND dialog, int id, INT_PTR result) override;
+    void TextSet(HWND window, const std::string& text) override;
+    void ShellExecuted(const winsim::ShellCall& call) override;
+
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    std::vector<int> answers_;
+    std::size_t nextAnswer_ = 0;
+};
+
+// A fresh machine with the program's resources, for tests that drive dialog
+// procedures or winsim directly.
+void FreshMachine();
+
+} // namespace tests
+
+#endif

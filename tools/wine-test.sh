@@ -1,0 +1,103 @@
+#!/bin/sh
+# Runs one Windows test program under 32-bit Wine on a private X server, in a
+# throwaway prefix, and exits with the program's exit code.
+#
+#   wine-test.sh [--screenshots DIR] PROGRAM [ARGS...]
+#
+# With --screenshots, the program asks for screen shots by writing
+# DIR/NAME.request holding "WIDTH HEIGHT X Y" (screen pixels); this script
+# answers with DIR/NAME.png and DIR/NAME.done, or DIR/NAME.failed.
+#
+# WINE_TEST_TIMEOUT bounds the program's run in seconds (default 90).
+set -u
+
+shots=""
+if [ "${1:-}" = "--screenshots" ]; then
+    shots=${2:?--screenshots needs a directory}
+    shift 2
+fi
+program=${1:?usage: wine-test.sh [--screenshots DIR] PROGRAM [ARGS...]}
+shift
+
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX") || exit 1
+WINEARCH=win32
+WINEDLLOVERRIDES="mscoree,mshtml="
+WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX WINEARCH WINEDLLOVERRIDES WINEDEBUG
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-x.XXXXXX") || exit 1
+xvfb_pid=""
+watcher_pid=""
+
+cleanup() {
+    [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
+    timeout 15 wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$WINEPREFIX" "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+# Xvfb picks a free display itself and tells us which once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 </dev/null &
+xvfb_pid=$!
+tries=0
+until [ -s "$work/display" ]; do
+    tries=$((tries + 1))
+    if [ $tries -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+        echo "wine-test: Xvfb did not start" >&2
+        cat "$work/xvfb.log" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+
+if ! timeout 120 wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
+    echo "wine-test: wineboot failed" >&2
+    cat "$work/wineboot.log" >&2
+    exit 1
+fi
+# Without a window manager Wine must draw the frames and captions itself.
+timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    </dev/null >/dev/null 2>&1
+
+is_number() {
+    case "$1" in
+    '' | *[!0-9]*) return 1 ;;
+    *) return 0 ;;
+    esac
+}
+
+take_shot() { # request file
+    name=${1%.request}
+    if read -r w h x y <"$1" && is_number "$w" && is_number "$h" &&
+        is_number "$x" && is_number "$y" &&
+        timeout 20 import -display "$DISPLAY" -window root \
+            -crop "${w}x${h}+${x}+${y}" +repage "$name.png" 2>"$name.log"; then
+        result=done
+    else
+        result=failed
+    fi
+    rm -f "$1"
+    : >"$name.$result"
+}
+
+if [ -n "$shots" ]; then
+    mkdir -p "$shots" || exit 1
+    (
+        while :; do
+            for request in "$shots"/*.request; do
+                [ -f "$request" ] && take_shot "$request"
+            done
+            sleep 0.1
+        done
+    ) </dev/null &
+    watcher_pid=$!
+fi
+
+timeout -k 5 "${WINE_TEST_TIMEOUT:-90}" wine "$program" "$@" </dev/null
+status=$?
+[ $status -eq 124 ] && echo "wine-test: $program timed out" >&2
+exit $status
