@@ -219,6 +219,25 @@ LRESULT Deliver(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     return DialogDefault(*w, message, wParam, lParam);
 }
 
+// The window behind a handle, setting the last error for a stale one.
+static Window* ValidWindow(HWND handle)
+{
+    Window* w = FindWindowRecord(handle);
+    if (!w)
+        M().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    return w;
+}
+
+// The control of a dialog by id, setting the last error as Windows does.
+static HWND DialogChild(HWND dialog, int id)
+{
+    Window* w = DialogRecord(dialog);
+    HWND child = w ? ChildById(*w, id) : nullptr;
+    if (!child)
+        M().lastError = w ? ERROR_CONTROL_ID_NOT_FOUND : ERROR_INVALID_WINDOW_HANDLE;
+    return child;
+}
+
 HWND TopDialog()
 {
     return M().modalStack.empty() ? nullptr : M().modalStack.back();
@@ -308,26 +327,16 @@ HWND WINAPI GetDlgItem(HWND dialog, int id)
 {
     if (Failing("GetDlgItem"))
         return NULL;
-    Window* w = DialogRecord(dialog);
-    if (!w) {
-        M().lastError = ERROR_INVALID_WINDOW_HANDLE;
-        return NULL;
-    }
-    HWND child = ChildById(*w, id);
-    if (!child)
-        M().lastError = ERROR_CONTROL_ID_NOT_FOUND;
-    return child;
+    return DialogChild(dialog, id);
 }
 
 int WINAPI GetDlgCtrlID(HWND window)
 {
     if (Failing("GetDlgCtrlID"))
         return 0;
-    Window* w = FindWindowRecord(window);
-    if (!w) {
-        M().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = ValidWindow(window);
+    if (!w)
         return 0;
-    }
     return w->id;
 }
 
@@ -347,12 +356,9 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wPa
 {
     if (Failing("SendDlgItemMessageA"))
         return 0;
-    Window* w = DialogRecord(dialog);
-    HWND child = w ? ChildById(*w, id) : nullptr;
-    if (!child) {
-        M().lastError = w ? ERROR_CONTROL_ID_NOT_FOUND : ERROR_INVALID_WINDOW_HANDLE;
+    HWND child = DialogChild(dialog, id);
+    if (!child)
         return 0;
-    }
     return Deliver(child, message, wParam, lParam);
 }
 
@@ -386,12 +392,9 @@ BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text)
 {
     if (Failing("SetDlgItemTextA"))
         return FALSE;
-    Window* w = DialogRecord(dialog);
-    HWND child = w ? ChildById(*w, id) : nullptr;
-    if (!child) {
-        M().lastError = w ? ERROR_CONTROL_ID_NOT_FOUND : ERROR_INVALID_WINDOW_HANDLE;
+    HWND child = DialogChild(dialog, id);
+    if (!child)
         return FALSE;
-    }
     return Deliver(child, WM_SETTEXT, 0, (LPARAM)text) != 0;
 }
 
@@ -401,12 +404,9 @@ UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR buffer, int bufferSize)
         return 0;
     if (buffer && bufferSize > 0)
         buffer[0] = 0;
-    Window* w = DialogRecord(dialog);
-    HWND child = w ? ChildById(*w, id) : nullptr;
-    if (!child) {
-        M().lastError = w ? ERROR_CONTROL_ID_NOT_FOUND : ERROR_INVALID_WINDOW_HANDLE;
+    HWND child = DialogChild(dialog, id);
+    if (!child)
         return 0;
-    }
     if (bufferSize <= 0)
         return 0;
     return (UINT)Deliver(child, WM_GETTEXT, (WPARAM)bufferSize, (LPARAM)buffer);
@@ -416,12 +416,9 @@ UINT WINAPI IsDlgButtonChecked(HWND dialog, int id)
 {
     if (Failing("IsDlgButtonChecked"))
         return 0;
-    Window* w = DialogRecord(dialog);
-    HWND child = w ? ChildById(*w, id) : nullptr;
-    if (!child) {
-        M().lastError = w ? ERROR_CONTROL_ID_NOT_FOUND : ERROR_INVALID_WINDOW_HANDLE;
+    HWND child = DialogChild(dialog, id);
+    if (!child)
         return 0;
-    }
     return (UINT)Deliver(child, BM_GETCHECK, 0, 0);
 }
 
@@ -429,11 +426,9 @@ BOOL WINAPI EnableWindow(HWND window, BOOL enable)
 {
     if (Failing("EnableWindow"))
         return FALSE;
-    Window* w = FindWindowRecord(window);
-    if (!w) {
-        M().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = ValidWindow(window);
+    if (!w)
         return FALSE;
-    }
     BOOL wasDisabled = !w->enabled;
     w->enabled = enable != 0;
     if (!w->enabled && M().focus == window)
@@ -562,11 +557,9 @@ DWORD WINAPI SetClassLongA(HWND window, int index, LONG value)
 {
     if (Failing("SetClassLongA"))
         return 0;
-    Window* w = FindWindowRecord(window);
-    if (!w) {
-        M().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = ValidWindow(window);
+    if (!w)
         return 0;
-    }
     ClassData& data = ClassOf(*w);
     HANDLE* slot = index == GCL_HCURSOR ? (HANDLE*)&data.cursor
                    : index == GCL_HICON ? (HANDLE*)&data.icon
@@ -584,11 +577,9 @@ DWORD WINAPI GetClassLongA(HWND window, int index)
 {
     if (Failing("GetClassLongA"))
         return 0;
-    Window* w = FindWindowRecord(window);
-    if (!w) {
-        M().lastError = ERROR_INVALID_WINDOW_HANDLE;
+    Window* w = ValidWindow(window);
+    if (!w)
         return 0;
-    }
     ClassData& data = ClassOf(*w);
     if (index == GCL_HCURSOR)
         return (DWORD)(UINT_PTR)data.cursor;
