@@ -12,6 +12,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 namespace tests {
 
+namespace {
+
+// No test may write a protected disk unless it says so and cleans up.
+class ProtectedDiskGuard : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override
+    {
+        for (const auto& w : winsim::ProtectedWrites())
+            ADD_FAILURE() << "a write to protected disk " << w.disk << " at offset " << w.offset;
+    }
+};
+
+const bool g_guardInstalled = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new ProtectedDiskGuard);
+    return true;
+}();
+
+} // namespace
+
 void FreshMachine()
 {
     winsim::Reset();

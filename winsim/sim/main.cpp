@@ -1,5 +1,6 @@
 // tarnwick-sim: runs Tarnwick on a simulated Windows XP machine built from a
 // scenario, plays the user's actions and prints what happens.
+#include "machine_setup.h"
 #include "player.h"
 #include "scenario.h"
 #include "transcript.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
         std::exit(2);
     });
     winsim::SetProgramResources(g_programResources, g_programResources_size);
+    sim::BuildMachine(scenario);
     for (const auto& fault : scenario.faults)
         winsim::AddFault(fault);
 
@@ -45,5 +47,6 @@ int main(int argc, char** argv)
     char commandLine[] = "";
     int code = WinMain(winsim::ProgramInstance(), NULL, commandLine, SW_SHOW);
     transcript.Exit(code);
-    return code;
+    // A write the program tried on a protected disk fails the run.
+    return winsim::ProtectedWrites().empty() ? code : 3;
 }

@@ -86,6 +86,15 @@ void Transcript::Slept(DWORD milliseconds)
     Print(j.dump());
 }
 
+void Transcript::ProtectedWriteAttempted(const winsim::ProtectedWrite& write)
+{
+    Json j = Event("protected-write");
+    j["disk"] = write.disk;
+    j["offset"] = write.offset;
+    j["length"] = write.length;
+    Print(j.dump());
+}
+
 void Transcript::List(HWND mainDialog)
 {
     HWND list = winsim::DialogItem(mainDialog, IDC_DISK_LIST);

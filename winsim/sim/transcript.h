@@ -18,6 +18,7 @@ public:
     void TextSet(HWND window, const std::string& text) override;
     void ShellExecuted(const winsim::ShellCall& call) override;
     void Slept(DWORD milliseconds) override;
+    void ProtectedWriteAttempted(const winsim::ProtectedWrite& write) override;
 
     void List(HWND mainDialog);
     void Box(const winsim::MessageBoxCall& call, const std::string& answer);

@@ -1,5 +1,6 @@
 // The machine itself: reset, faults, call log, observers and harness errors.
 #include "machine.h"
+#include "storage.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,9 @@ namespace winsim {
 namespace {
 std::unique_ptr<Machine> g_machine;
 }
+
+Machine::Machine() : storage(std::make_unique<Storage>()) {}
+Machine::~Machine() = default;
 
 Machine& M()
 {
@@ -34,6 +38,11 @@ void AddFault(const Fault& fault)
 const std::vector<std::string>& CallLog()
 {
     return M().callLog;
+}
+
+const std::vector<std::string>& OpenedPaths()
+{
+    return M().openedPaths;
 }
 
 int CallCount(const std::string& function)

@@ -76,9 +76,15 @@ struct KernelObject {
     virtual ~KernelObject() = default;
 };
 
+struct Storage;
+
 struct Machine {
+    Machine();
+    ~Machine();
+
     DWORD lastError = 0;
     std::vector<std::string> callLog;
+    std::vector<std::string> openedPaths;
     std::vector<FaultState> faults;
     Observer* observer = nullptr;
     MessageBoxAnswerer answerer;
@@ -95,6 +101,7 @@ struct Machine {
     std::map<std::string, HANDLE> imageByKey;
     std::map<UINT_PTR, Block> blocks;
     std::map<UINT_PTR, std::shared_ptr<KernelObject>> handles;
+    std::unique_ptr<Storage> storage;
     UINT_PTR nextWindow = 0x10010;
     UINT_PTR nextImage = 0x20010;
     UINT_PTR nextBlock = 0x30010;

@@ -6,6 +6,7 @@
 
 #include "winsim/win32.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,6 +45,49 @@ void AddFault(const Fault& fault);
 // Every modelled call, in order, by function name.
 const std::vector<std::string>& CallLog();
 int CallCount(const std::string& function);
+// Every path CreateFileA was asked to open, in order, as given.
+const std::vector<std::string>& OpenedPaths();
+
+// Storage: physical drives in enumeration order, their volumes and letters.
+struct DiskSetup {
+    bool hasFriendlyName = true;
+    std::string friendlyName;
+    std::string instanceId;
+    bool removable = true;
+    int bytesPerSector = 512;
+    std::uint64_t size = 0;
+    int heads = 255;
+    int sectorsPerTrack = 63;
+    std::string imagePath;      // empty: the bytes live in memory
+    bool isProtected = false;   // every write attempt fails and is recorded
+    bool autoMount = true;
+};
+// Adds a drive at the end of the enumeration and returns its number. An image
+// file is created or resized (sparse) to the size.
+int AddDisk(const DiskSetup& setup);
+int DiskCount();
+const DiskSetup& Disk(int disk);
+// Raw bytes of a drive, bypassing every rule (for set-up and inspection).
+std::vector<unsigned char> ReadDisk(int disk, std::uint64_t offset, std::size_t length);
+void WriteDisk(int disk, std::uint64_t offset, const std::vector<unsigned char>& bytes);
+// Rebuilds the drive's volumes from the primary entries of its sector 0
+// (partition number = entry + 1); existing volumes and their letters go.
+void RescanPartitions(int disk);
+// Gives the volume of a partition a drive letter; false when there is no
+// such volume or the letter is taken.
+bool MountVolume(int disk, int partitionNumber, char letter);
+char VolumeLetter(int disk, int partitionNumber);
+
+// Cylinder, head and sector bytes of an MBR entry for an LBA, as Windows
+// writes them: clamped to 1023/heads-1/sectors when the LBA lies beyond.
+void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char out[3]);
+
+struct ProtectedWrite {
+    int disk;
+    std::uint64_t offset;
+    std::uint64_t length;
+};
+const std::vector<ProtectedWrite>& ProtectedWrites();
 
 int OpenHandleCount();
 int MemoryBlockCount();
@@ -66,6 +110,7 @@ struct Observer {
     virtual void TextSet(HWND, const std::string&) {}
     virtual void ShellExecuted(const ShellCall&) {}
     virtual void Slept(DWORD) {}
+    virtual void ProtectedWriteAttempted(const ProtectedWrite&) {}
 };
 void SetObserver(Observer* observer);
 

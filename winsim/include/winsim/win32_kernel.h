@@ -34,7 +34,34 @@
 #define ERROR_CONTROL_ID_NOT_FOUND    1421L
 #define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
 
+#define NO_ERROR                  0L
+#define ERROR_INVALID_FUNCTION    1L
+#define ERROR_WRITE_PROTECT       19L
+#define ERROR_NEGATIVE_SEEK       131L
+#define ERROR_NOT_LOCKED          158L
+#define ERROR_DEVICE_NOT_CONNECTED 1167L
+
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+
+#define GENERIC_READ    0x80000000L
+#define GENERIC_WRITE   0x40000000L
+#define FILE_SHARE_READ  0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define CREATE_NEW        1
+#define CREATE_ALWAYS     2
+#define OPEN_EXISTING     3
+#define OPEN_ALWAYS       4
+#define TRUNCATE_EXISTING 5
+#define FILE_ATTRIBUTE_NORMAL    0x00000080
+#define FILE_FLAG_WRITE_THROUGH  0x80000000
+#define FILE_FLAG_NO_BUFFERING   0x20000000
+#define FILE_BEGIN   0
+#define FILE_CURRENT 1
+#define FILE_END     2
+
+typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 
 #define GMEM_FIXED    0x0000
 #define GMEM_MOVEABLE 0x0002
@@ -46,6 +73,16 @@ DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 BOOL WINAPI CloseHandle(HANDLE handle);
+HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                          HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped);
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+BOOL WINAPI DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                            DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped);
 void WINAPI Sleep(DWORD milliseconds);
 HGLOBAL WINAPI GlobalAlloc(UINT flags, std::size_t bytes);
 LPVOID WINAPI GlobalLock(HGLOBAL block);

@@ -1,0 +1,300 @@
+// KERNEL32 device I/O: opening drives and volumes, seeks, sector transfers
+// and the disk and volume control requests, under Windows' rules.
+#include "storage.h"
+
+#include <cstring>
+
+namespace winsim {
+
+namespace {
+
+const char kDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
+const char kDevicePrefix[] = "\\\\.\\";
+
+bool StartsWithIgnoreCase(const std::string& text, const char* prefix)
+{
+    std::size_t n = std::strlen(prefix);
+    return text.size() >= n && EqualsIgnoreCase(text.substr(0, n), prefix);
+}
+
+// What a device path names: a drive, a lettered volume, or nothing here.
+bool ParseDevicePath(const std::string& path, DeviceHandle& out)
+{
+    if (StartsWithIgnoreCase(path, kDrivePrefix)) {
+        std::string digits = path.substr(std::strlen(kDrivePrefix));
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        std::size_t number = std::stoul(digits);
+        if (number >= S().disks.size() || !S().disks[number].present)
+            return false;
+        out.disk = (int)number;
+        return true;
+    }
+    if (path.size() == 6 && StartsWithIgnoreCase(path, kDevicePrefix) && path[5] == ':') {
+        char letter = path[4];
+        if (letter >= 'a' && letter <= 'z')
+            letter = (char)(letter - 32);
+        auto it = S().letters.find(letter);
+        if (it == S().letters.end())
+            return false;
+        out.disk = it->second->disk;
+        out.volume = it->second;
+        return true;
+    }
+    return false;
+}
+
+bool Conflicts(const DeviceHandle& open, const DeviceHandle& wanted)
+{
+    auto denies = [](DWORD access, DWORD share) {
+        return ((access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
+               ((access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
+    };
+    return denies(wanted.access, open.share) || denies(open.access, wanted.share);
+}
+
+const char* ControlName(DWORD code)
+{
+    switch (code) {
+    case FSCTL_LOCK_VOLUME: return "FSCTL_LOCK_VOLUME";
+    case FSCTL_UNLOCK_VOLUME: return "FSCTL_UNLOCK_VOLUME";
+    case FSCTL_DISMOUNT_VOLUME: return "FSCTL_DISMOUNT_VOLUME";
+    case IOCTL_DISK_GET_DRIVE_GEOMETRY: return "IOCTL_DISK_GET_DRIVE_GEOMETRY";
+    case IOCTL_DISK_GET_PARTITION_INFO: return "IOCTL_DISK_GET_PARTITION_INFO";
+    case IOCTL_DISK_GET_DRIVE_LAYOUT: return "IOCTL_DISK_GET_DRIVE_LAYOUT";
+    case IOCTL_DISK_SET_DRIVE_LAYOUT: return "IOCTL_DISK_SET_DRIVE_LAYOUT";
+    case IOCTL_STORAGE_GET_DEVICE_NUMBER: return "IOCTL_STORAGE_GET_DEVICE_NUMBER";
+    default: return "";
+    }
+}
+
+BOOL Fail(DWORD error)
+{
+    M().lastError = error;
+    return FALSE;
+}
+
+// The checks every transfer passes before any byte moves.
+bool TransferAllowed(DeviceHandle& device, const void* buffer, DWORD length, DWORD* moved,
+                     DWORD accessNeeded)
+{
+    if (!moved)
+        return Fail(ERROR_INVALID_PARAMETER);
+    *moved = 0;
+    if (!(device.access & accessNeeded))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (!S().disks[(std::size_t)device.disk].present)
+        return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    for (DeviceHandle* other : HandlesOn(device))
+        if (other != &device && other->holdsLock)
+            return Fail(ERROR_ACCESS_DENIED);
+    if (device.flags & FILE_FLAG_NO_BUFFERING) {
+        // Unbuffered I/O moves whole sectors from sector-aligned buffers.
+        std::uint64_t bps = (std::uint64_t)S().disks[(std::size_t)device.disk].setup.bytesPerSector;
+        if (device.position % bps || length % bps || (std::uintptr_t)buffer % bps)
+            return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (length && !buffer)
+        return Fail(ERROR_INVALID_PARAMETER);
+    return true;
+}
+
+// How much of length fits before the end of the device; a fault may take
+// one sector off.
+DWORD Reachable(const DeviceHandle& device, DWORD length, bool shortTransfer)
+{
+    std::uint64_t end = device.Length();
+    std::uint64_t n = device.position >= end ? 0 : std::min<std::uint64_t>(length, end - device.position);
+    if (shortTransfer) {
+        std::uint64_t bps = (std::uint64_t)S().disks[(std::size_t)device.disk].setup.bytesPerSector;
+        n = n >= bps ? n - bps : 0;
+    }
+    return (DWORD)n;
+}
+
+} // namespace
+
+} // namespace winsim
+
+using namespace winsim;
+
+extern "C" {
+
+HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                          HANDLE templateFile)
+{
+    (void)security;
+    (void)templateFile;
+    if (path)
+        M().openedPaths.push_back(path);
+    DWORD error = 0;
+    if (Enter("CreateFileA", {nullptr, path}, &error)) {
+        M().lastError = error;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!path) {
+        M().lastError = ERROR_INVALID_PARAMETER;
+        return INVALID_HANDLE_VALUE;
+    }
+    auto device = std::make_shared<DeviceHandle>();
+    if (!ParseDevicePath(path, *device)) {
+        M().lastError = StartsWithIgnoreCase(path, kDevicePrefix) ? ERROR_FILE_NOT_FOUND
+                                                                  : ERROR_PATH_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS) {
+        M().lastError = ERROR_ACCESS_DENIED;
+        return INVALID_HANDLE_VALUE;
+    }
+    device->access = access;
+    device->share = shareMode;
+    device->flags = flags;
+    for (DeviceHandle* other : HandlesOn(*device)) {
+        if (other->holdsLock) {
+            M().lastError = ERROR_ACCESS_DENIED;
+            return INVALID_HANDLE_VALUE;
+        }
+        if (Conflicts(*other, *device)) {
+            M().lastError = ERROR_SHARING_VIOLATION;
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    if (device->volume)
+        device->volume->dismounted = false; // the next open mounts it again
+    return OpenHandle(device);
+}
+
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method)
+{
+    DWORD error = 0;
+    if (Enter("SetFilePointer", {}, &error)) {
+        M().lastError = error;
+        return INVALID_SET_FILE_POINTER;
+    }
+    DeviceHandle* device = DeviceFor(file);
+    if (!device) {
+        M().lastError = ERROR_INVALID_HANDLE;
+        return INVALID_SET_FILE_POINTER;
+    }
+    std::int64_t move = distanceHigh
+                            ? (std::int64_t)(((std::uint64_t)(std::uint32_t)*distanceHigh << 32) |
+                                             (std::uint32_t)distance)
+                            : (std::int64_t)distance;
+    std::int64_t base = method == FILE_BEGIN     ? 0
+                        : method == FILE_CURRENT ? (std::int64_t)device->position
+                        : method == FILE_END     ? (std::int64_t)device->Length()
+                                                 : -1;
+    if (base < 0) {
+        M().lastError = ERROR_INVALID_PARAMETER;
+        return INVALID_SET_FILE_POINTER;
+    }
+    std::int64_t target = base + move;
+    if (target < 0) {
+        M().lastError = ERROR_NEGATIVE_SEEK;
+        return INVALID_SET_FILE_POINTER;
+    }
+    device->position = (std::uint64_t)target;
+    if (distanceHigh)
+        *distanceHigh = (LONG)(device->position >> 32);
+    M().lastError = NO_ERROR;
+    return (DWORD)device->position;
+}
+
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped)
+{
+    (void)overlapped;
+    DWORD error = 0;
+    bool shortTransfer = false;
+    bool faulted = Enter("ReadFile", {}, &error, &shortTransfer);
+    if (faulted && !shortTransfer) {
+        if (read)
+            *read = 0;
+        return Fail(error);
+    }
+    DeviceHandle* device = DeviceFor(file);
+    if (!device)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!TransferAllowed(*device, buffer, toRead, read, GENERIC_READ))
+        return FALSE;
+    DWORD n = Reachable(*device, toRead, shortTransfer);
+    S().disks[(std::size_t)device->disk].backing->Read(device->Base() + device->position, buffer, n);
+    device->position += n;
+    *read = n;
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped)
+{
+    (void)overlapped;
+    DWORD error = 0;
+    bool shortTransfer = false;
+    bool faulted = Enter("WriteFile", {}, &error, &shortTransfer);
+    if (faulted && !shortTransfer) {
+        if (written)
+            *written = 0;
+        return Fail(error);
+    }
+    DeviceHandle* device = DeviceFor(file);
+    if (!device)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!TransferAllowed(*device, buffer, toWrite, written, GENERIC_WRITE))
+        return FALSE;
+    DiskDevice& disk = S().disks[(std::size_t)device->disk];
+    if (disk.setup.isProtected) {
+        ProtectedWrite attempt{device->disk, device->Base() + device->position, toWrite};
+        S().protectedWrites.push_back(attempt);
+        if (M().observer)
+            M().observer->ProtectedWriteAttempted(attempt);
+        return Fail(ERROR_WRITE_PROTECT);
+    }
+    DWORD n = Reachable(*device, toWrite, shortTransfer);
+    disk.backing->Write(device->Base() + device->position, buffer, n);
+    device->position += n;
+    *written = n;
+    return TRUE;
+}
+
+BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                            DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped)
+{
+    (void)in;
+    (void)inSize;
+    (void)out;
+    (void)outSize;
+    (void)overlapped;
+    DWORD error = 0;
+    if (Enter("DeviceIoControl", {ControlName(code), nullptr}, &error))
+        return Fail(error);
+    DeviceHandle* device = DeviceFor(handle);
+    if (!device)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (returned)
+        *returned = 0;
+    switch (code) {
+    case FSCTL_LOCK_VOLUME:
+        // Only the one handle may be open on a device that gets locked.
+        for (DeviceHandle* other : HandlesOn(*device))
+            if (other != device)
+                return Fail(ERROR_ACCESS_DENIED);
+        device->holdsLock = true;
+        return TRUE;
+    case FSCTL_UNLOCK_VOLUME:
+        if (!device->holdsLock)
+            return Fail(ERROR_NOT_LOCKED);
+        device->holdsLock = false;
+        return TRUE;
+    case FSCTL_DISMOUNT_VOLUME:
+        if (!device->volume)
+            return Fail(ERROR_INVALID_FUNCTION);
+        device->volume->dismounted = true;
+        return TRUE;
+    default:
+        return Fail(ERROR_INVALID_FUNCTION);
+    }
+}
+
+} // extern "C"

@@ -1,0 +1,251 @@
+// Drives, volumes and letters, and the raw access tests and the harness use.
+#include "storage.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace winsim {
+
+namespace {
+
+// Sparse memory in chunks, so a 2 GiB stick costs only what is written.
+class MemoryBacking : public Backing {
+public:
+    void Read(std::uint64_t offset, void* buffer, std::size_t length) override
+    {
+        auto* out = (unsigned char*)buffer;
+        while (length > 0) {
+            std::uint64_t chunk = offset / kChunk;
+            std::size_t at = (std::size_t)(offset % kChunk);
+            std::size_t n = std::min(length, kChunk - at);
+            auto it = chunks_.find(chunk);
+            if (it == chunks_.end())
+                std::memset(out, 0, n);
+            else
+                std::memcpy(out, it->second.data() + at, n);
+            out += n;
+            offset += n;
+            length -= n;
+        }
+    }
+    void Write(std::uint64_t offset, const void* buffer, std::size_t length) override
+    {
+        auto* in = (const unsigned char*)buffer;
+        while (length > 0) {
+            std::uint64_t chunk = offset / kChunk;
+            std::size_t at = (std::size_t)(offset % kChunk);
+            std::size_t n = std::min(length, kChunk - at);
+            auto& bytes = chunks_[chunk];
+            if (bytes.empty())
+                bytes.assign(kChunk, 0);
+            std::memcpy(bytes.data() + at, in, n);
+            in += n;
+            offset += n;
+            length -= n;
+        }
+    }
+
+private:
+    static constexpr std::size_t kChunk = 64 * 1024;
+    std::unordered_map<std::uint64_t, std::vector<unsigned char>> chunks_;
+};
+
+class FileBacking : public Backing {
+public:
+    FileBacking(const std::string& path, std::uint64_t size)
+    {
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+        if (fd_ < 0 || ::ftruncate(fd_, (off_t)size) != 0)
+            HarnessError("cannot create or resize the disk image " + path);
+    }
+    ~FileBacking() override
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    void Read(std::uint64_t offset, void* buffer, std::size_t length) override
+    {
+        auto* out = (unsigned char*)buffer;
+        while (length > 0) {
+            ssize_t n = ::pread(fd_, out, length, (off_t)offset);
+            if (n <= 0) { // past the end of the file reads as zero
+                std::memset(out, 0, length);
+                return;
+            }
+            out += n;
+            offset += (std::uint64_t)n;
+            length -= (std::size_t)n;
+        }
+    }
+    void Write(std::uint64_t offset, const void* buffer, std::size_t length) override
+    {
+        auto* in = (const unsigned char*)buffer;
+        while (length > 0) {
+            ssize_t n = ::pwrite(fd_, in, length, (off_t)offset);
+            if (n <= 0)
+                HarnessError("cannot write the disk image");
+            in += n;
+            offset += (std::uint64_t)n;
+            length -= (std::size_t)n;
+        }
+    }
+
+private:
+    int fd_ = -1;
+};
+
+DiskDevice& RequireDisk(int disk)
+{
+    auto& disks = S().disks;
+    if (disk < 0 || (std::size_t)disk >= disks.size())
+        HarnessError("there is no disk " + std::to_string(disk));
+    return disks[(std::size_t)disk];
+}
+
+void Unmount(const std::shared_ptr<Volume>& volume)
+{
+    if (volume->letter)
+        S().letters.erase(volume->letter);
+    volume->letter = 0;
+}
+
+} // namespace
+
+Storage& S()
+{
+    return *M().storage;
+}
+
+std::uint64_t DeviceHandle::Length() const
+{
+    const DiskSetup& setup = S().disks[(std::size_t)disk].setup;
+    std::uint64_t bps = (std::uint64_t)setup.bytesPerSector;
+    std::uint64_t bytes = volume ? volume->length : setup.size;
+    return bytes / bps * bps;
+}
+
+DeviceHandle* DeviceFor(HANDLE handle)
+{
+    return dynamic_cast<DeviceHandle*>(LookupHandle(handle));
+}
+
+std::vector<DeviceHandle*> HandlesOn(const DeviceHandle& device)
+{
+    std::vector<DeviceHandle*> found;
+    for (auto& entry : M().handles) {
+        auto* other = dynamic_cast<DeviceHandle*>(entry.second.get());
+        if (other && other->SameDevice(device))
+            found.push_back(other);
+    }
+    return found;
+}
+
+void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char out[3])
+{
+    std::uint32_t perCylinder = (std::uint32_t)(heads * sectorsPerTrack);
+    std::uint32_t cylinder = lba / perCylinder;
+    std::uint32_t head = lba / (std::uint32_t)sectorsPerTrack % (std::uint32_t)heads;
+    std::uint32_t sector = lba % (std::uint32_t)sectorsPerTrack + 1;
+    if (cylinder > 1023) {
+        cylinder = 1023;
+        head = (std::uint32_t)heads - 1;
+        sector = (std::uint32_t)sectorsPerTrack;
+    }
+    out[0] = (unsigned char)head;
+    out[1] = (unsigned char)((sector & 0x3F) | ((cylinder >> 2) & 0xC0));
+    out[2] = (unsigned char)(cylinder & 0xFF);
+}
+
+int AddDisk(const DiskSetup& setup)
+{
+    DiskDevice device;
+    device.setup = setup;
+    if (setup.imagePath.empty())
+        device.backing = std::make_unique<MemoryBacking>();
+    else
+        device.backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
+    S().disks.push_back(std::move(device));
+    return (int)S().disks.size() - 1;
+}
+
+int DiskCount()
+{
+    return (int)S().disks.size();
+}
+
+const DiskSetup& Disk(int disk)
+{
+    return RequireDisk(disk).setup;
+}
+
+std::vector<unsigned char> ReadDisk(int disk, std::uint64_t offset, std::size_t length)
+{
+    std::vector<unsigned char> bytes(length);
+    RequireDisk(disk).backing->Read(offset, bytes.data(), length);
+    return bytes;
+}
+
+void WriteDisk(int disk, std::uint64_t offset, const std::vector<unsigned char>& bytes)
+{
+    RequireDisk(disk).backing->Write(offset, bytes.data(), bytes.size());
+}
+
+void RescanPartitions(int disk)
+{
+    DiskDevice& device = RequireDisk(disk);
+    for (auto& volume : device.volumes)
+        Unmount(volume);
+    device.volumes.clear();
+    std::vector<unsigned char> sector = ReadDisk(disk, 0, 512);
+    if (sector[510] != 0x55 || sector[511] != 0xAA)
+        return;
+    std::uint64_t bps = (std::uint64_t)device.setup.bytesPerSector;
+    for (int slot = 0; slot < 4; slot++) {
+        const unsigned char* e = sector.data() + 446 + 16 * slot;
+        std::uint32_t start = (std::uint32_t)e[8] | (std::uint32_t)e[9] << 8 |
+                              (std::uint32_t)e[10] << 16 | (std::uint32_t)e[11] << 24;
+        std::uint32_t count = (std::uint32_t)e[12] | (std::uint32_t)e[13] << 8 |
+                              (std::uint32_t)e[14] << 16 | (std::uint32_t)e[15] << 24;
+        if (e[4] == 0 || count == 0)
+            continue;
+        auto volume = std::make_shared<Volume>();
+        volume->disk = disk;
+        volume->partitionNumber = slot + 1;
+        volume->offset = start * bps;
+        volume->length = count * bps;
+        device.volumes.push_back(volume);
+    }
+}
+
+bool MountVolume(int disk, int partitionNumber, char letter)
+{
+    if (letter >= 'a' && letter <= 'z')
+        letter = (char)(letter - 32);
+    if (letter < 'A' || letter > 'Z' || S().letters.count(letter))
+        return false;
+    for (auto& volume : RequireDisk(disk).volumes) {
+        if (volume->partitionNumber != partitionNumber)
+            continue;
+        Unmount(volume);
+        volume->letter = letter;
+        S().letters[letter] = volume;
+        return true;
+    }
+    return false;
+}
+
+char VolumeLetter(int disk, int partitionNumber)
+{
+    for (auto& volume : RequireDisk(disk).volumes)
+        if (volume->partitionNumber == partitionNumber)
+            return volume->letter;
+    return 0;
+}
+
+const std::vector<ProtectedWrite>& ProtectedWrites()
+{
+    return S().protectedWrites;
+}
+
+} // namespace winsim
