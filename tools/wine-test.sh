@@ -28,6 +28,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-x.XXXXXX") || exit 1
 xvfb_pid=""
 watcher_pid=""
 
+# shellcheck disable=SC2317 # run by the trap
 cleanup() {
     [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
     timeout 15 wineserver -k 2>/dev/null
@@ -72,15 +73,18 @@ is_number() {
 
 take_shot() { # request file
     name=${1%.request}
-    if read -r w h x y <"$1" && is_number "$w" && is_number "$h" &&
-        is_number "$x" && is_number "$y" &&
-        timeout 20 import -display "$DISPLAY" -window root \
-            -crop "${w}x${h}+${x}+${y}" +repage "$name.png" 2>"$name.log"; then
-        result=done
-    else
-        result=failed
+    result=failed
+    # shellcheck disable=SC2046 # four numbers, checked below
+    set -- "$1" $(tr -d '\r' <"$1")
+    if [ $# -ne 5 ] || ! is_number "$2" || ! is_number "$3" || ! is_number "$4" ||
+        ! is_number "$5"; then
+        echo "not WIDTH HEIGHT X Y: $*" >"$name.log"
+    elif timeout 20 import -display "$DISPLAY" -window root \
+        -crop "${2}x${3}+${4}+${5}" +repage "$name.png" 2>"$name.log"; then
+        result="done"
     fi
     rm -f "$1"
+    [ -s "$name.log" ] || rm -f "$name.log"
     : >"$name.$result"
 }
 

@@ -14,7 +14,7 @@ std::string TextOf(HWND window)
     if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                              SMTO_ABORTIFHUNG, 5000, &length))
         return "<no answer to WM_GETTEXT>";
-    return std::string(text, length < sizeof text ? length : 0);
+    return text;
 }
 
 RECT RectIn(HWND window, HWND parent)
