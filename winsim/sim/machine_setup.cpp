@@ -57,9 +57,13 @@ int AddScenarioDisk(const DiskSpec& disk)
         WritePartitionTable(number, disk);
         winsim::RescanPartitions(number);
     }
-    for (const auto& p : disk.partitions)
+    for (const auto& p : disk.partitions) {
+        std::string error;
+        if (p.format != "raw" && !winsim::FormatPartition(number, p.slot + 1, p.format, p.label, error))
+            winsim::HarnessError("cannot format partition " + std::to_string(p.slot + 1) + ": " + error);
         if (p.letter && !winsim::MountVolume(number, p.slot + 1, p.letter))
             winsim::HarnessError(std::string("cannot mount a partition at ") + p.letter + ":");
+    }
     return number;
 }
 
@@ -67,6 +71,8 @@ void BuildMachine(const Scenario& scenario)
 {
     for (const auto& disk : scenario.disks)
         AddScenarioDisk(disk);
+    for (const auto& [letter, kind] : scenario.letters)
+        winsim::SetForeignLetter(letter, kind);
 }
 
 } // namespace sim

@@ -1,5 +1,7 @@
 #include "player.h"
 
+#include "machine_setup.h"
+
 #include "res/resource.h"
 #include "volume/format.h"
 
@@ -107,6 +109,12 @@ void Player::PlayInMain(HWND dialog, const Action& action)
         BYTE proceed = TRUE;
         winsim::DeliverMessage(dialog, WM_FORMAT_PROGRESS, (WPARAM)(DWORD)action.percent,
                                (LPARAM)&proceed);
+    } else if (action.kind == "unplug") {
+        if (action.disk >= winsim::DiskCount())
+            winsim::HarnessError("there is no disk " + std::to_string(action.disk) + " to unplug");
+        winsim::UnplugDisk(action.disk);
+    } else if (action.kind == "plug") {
+        AddScenarioDisk(action.plugged);
     }
 
     // The About box reports itself through its own dialog events.

@@ -17,7 +17,8 @@ bool StartsWithIgnoreCase(const std::string& text, const char* prefix)
     return text.size() >= n && EqualsIgnoreCase(text.substr(0, n), prefix);
 }
 
-// What a device path names: a drive, a lettered volume, or nothing here.
+// What a device path names: a drive, a lettered volume or foreign drive,
+// or nothing here.
 bool ParseDevicePath(const std::string& path, DeviceHandle& out)
 {
     if (StartsWithIgnoreCase(path, kDrivePrefix)) {
@@ -26,21 +27,28 @@ bool ParseDevicePath(const std::string& path, DeviceHandle& out)
             digits.find_first_not_of("0123456789") != std::string::npos)
             return false;
         std::size_t number = std::stoul(digits);
-        if (number >= S().disks.size() || !S().disks[number].present)
+        if (number >= S().disks.size())
             return false;
-        out.disk = (int)number;
+        out.disk = S().disks[number];
         return true;
     }
     if (path.size() == 6 && StartsWithIgnoreCase(path, kDevicePrefix) && path[5] == ':') {
         char letter = path[4];
         if (letter >= 'a' && letter <= 'z')
             letter = (char)(letter - 32);
-        auto it = S().letters.find(letter);
-        if (it == S().letters.end())
-            return false;
-        out.disk = it->second->disk;
-        out.volume = it->second;
-        return true;
+        auto volume = S().letters.find(letter);
+        if (volume != S().letters.end()) {
+            out.volume = volume->second;
+            for (auto& disk : S().disks)
+                if (disk.get() == volume->second->disk)
+                    out.disk = disk;
+            return out.disk != nullptr;
+        }
+        auto foreign = S().foreign.find(letter);
+        if (foreign != S().foreign.end()) {
+            out.foreign = foreign->second.kind;
+            return true;
+        }
     }
     return false;
 }
@@ -84,14 +92,16 @@ bool TransferAllowed(DeviceHandle& device, const void* buffer, DWORD length, DWO
     *moved = 0;
     if (!(device.access & accessNeeded))
         return Fail(ERROR_ACCESS_DENIED);
-    if (!S().disks[(std::size_t)device.disk].present)
+    if (!device.disk)
+        return Fail(ERROR_NOT_READY); // a floppy or CD drive without a disk in it
+    if (!device.disk->present)
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
     for (DeviceHandle* other : HandlesOn(device))
         if (other != &device && other->holdsLock)
             return Fail(ERROR_ACCESS_DENIED);
     if (device.flags & FILE_FLAG_NO_BUFFERING) {
         // Unbuffered I/O moves whole sectors from sector-aligned buffers.
-        std::uint64_t bps = (std::uint64_t)S().disks[(std::size_t)device.disk].setup.bytesPerSector;
+        std::uint64_t bps = (std::uint64_t)device.disk->setup.bytesPerSector;
         if (device.position % bps || length % bps || (std::uintptr_t)buffer % bps)
             return Fail(ERROR_INVALID_PARAMETER);
     }
@@ -107,10 +117,84 @@ DWORD Reachable(const DeviceHandle& device, DWORD length, bool shortTransfer)
     std::uint64_t end = device.Length();
     std::uint64_t n = device.position >= end ? 0 : std::min<std::uint64_t>(length, end - device.position);
     if (shortTransfer) {
-        std::uint64_t bps = (std::uint64_t)S().disks[(std::size_t)device.disk].setup.bytesPerSector;
+        std::uint64_t bps = (std::uint64_t)device.disk->setup.bytesPerSector;
         n = n >= bps ? n - bps : 0;
     }
     return (DWORD)n;
+}
+
+template <typename T>
+T* Output(LPVOID out, DWORD outSize)
+{
+    return out && outSize >= sizeof(T) ? (T*)out : nullptr;
+}
+
+BOOL Answered(LPDWORD returned, DWORD size)
+{
+    if (returned)
+        *returned = size;
+    return TRUE;
+}
+
+BOOL AnswerGeometry(const DeviceHandle& device, LPVOID out, DWORD outSize, LPDWORD returned)
+{
+    if (!device.disk)
+        return Fail(ERROR_NOT_READY);
+    auto* g = Output<DISK_GEOMETRY>(out, outSize);
+    if (!g)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    const DiskSetup& setup = device.disk->setup;
+    std::uint64_t perCylinder =
+        (std::uint64_t)setup.heads * (std::uint64_t)setup.sectorsPerTrack * (std::uint64_t)setup.bytesPerSector;
+    g->Cylinders.QuadPart = (LONGLONG)(setup.size / perCylinder);
+    g->MediaType = setup.removable ? RemovableMedia : FixedMedia;
+    g->TracksPerCylinder = (DWORD)setup.heads;
+    g->SectorsPerTrack = (DWORD)setup.sectorsPerTrack;
+    g->BytesPerSector = (DWORD)setup.bytesPerSector;
+    return Answered(returned, sizeof *g);
+}
+
+// The whole drive on a drive handle, the partition on a volume handle.
+BOOL AnswerPartitionInfo(const DeviceHandle& device, LPVOID out, DWORD outSize, LPDWORD returned)
+{
+    if (!device.disk)
+        return Fail(ERROR_NOT_READY);
+    auto* p = Output<PARTITION_INFORMATION>(out, outSize);
+    if (!p)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memset(p, 0, sizeof *p);
+    if (device.volume) {
+        const Volume& v = *device.volume;
+        p->StartingOffset.QuadPart = (LONGLONG)v.offset;
+        p->PartitionLength.QuadPart = (LONGLONG)v.length;
+        p->HiddenSectors = (DWORD)(v.offset / (std::uint64_t)device.disk->setup.bytesPerSector);
+        p->PartitionNumber = (DWORD)v.partitionNumber;
+        p->PartitionType = v.type;
+        p->BootIndicator = v.bootable;
+        p->RecognizedPartition = TRUE;
+    } else {
+        p->PartitionLength.QuadPart = (LONGLONG)device.disk->setup.size;
+    }
+    return Answered(returned, sizeof *p);
+}
+
+BOOL AnswerDeviceNumber(const DeviceHandle& device, LPVOID out, DWORD outSize, LPDWORD returned)
+{
+    auto* n = Output<STORAGE_DEVICE_NUMBER>(out, outSize);
+    if (!n)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (device.foreign == "cdrom") {
+        *n = {FILE_DEVICE_CD_ROM, 0, 0xFFFFFFFF};
+    } else if (device.foreign == "floppy") {
+        *n = {FILE_DEVICE_DISK, 0, 0xFFFFFFFF}; // floppy 0, no partitions
+    } else {
+        int number = DriveNumber(device.disk.get());
+        if (number < 0)
+            return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        *n = {FILE_DEVICE_DISK, (DWORD)number,
+              device.volume ? (DWORD)device.volume->partitionNumber : 0u};
+    }
+    return Answered(returned, sizeof *n);
 }
 
 } // namespace
@@ -142,6 +226,10 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
     if (!ParseDevicePath(path, *device)) {
         M().lastError = StartsWithIgnoreCase(path, kDevicePrefix) ? ERROR_FILE_NOT_FOUND
                                                                   : ERROR_PATH_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (device->foreign == "network") {
+        M().lastError = ERROR_NOT_SUPPORTED;
         return INVALID_HANDLE_VALUE;
     }
     if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS) {
@@ -220,7 +308,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
     if (!TransferAllowed(*device, buffer, toRead, read, GENERIC_READ))
         return FALSE;
     DWORD n = Reachable(*device, toRead, shortTransfer);
-    S().disks[(std::size_t)device->disk].backing->Read(device->Base() + device->position, buffer, n);
+    device->disk->backing->Read(device->Base() + device->position, buffer, n);
     device->position += n;
     *read = n;
     return TRUE;
@@ -243,9 +331,9 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
         return Fail(ERROR_INVALID_HANDLE);
     if (!TransferAllowed(*device, buffer, toWrite, written, GENERIC_WRITE))
         return FALSE;
-    DiskDevice& disk = S().disks[(std::size_t)device->disk];
+    DiskDevice& disk = *device->disk;
     if (disk.setup.isProtected) {
-        ProtectedWrite attempt{device->disk, device->Base() + device->position, toWrite};
+        ProtectedWrite attempt{DriveNumber(&disk), device->Base() + device->position, toWrite};
         S().protectedWrites.push_back(attempt);
         if (M().observer)
             M().observer->ProtectedWriteAttempted(attempt);
@@ -263,8 +351,6 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
 {
     (void)in;
     (void)inSize;
-    (void)out;
-    (void)outSize;
     (void)overlapped;
     DWORD error = 0;
     if (Enter("DeviceIoControl", {ControlName(code), nullptr}, &error))
@@ -275,6 +361,12 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
     if (returned)
         *returned = 0;
     switch (code) {
+    case IOCTL_DISK_GET_DRIVE_GEOMETRY:
+        return AnswerGeometry(*device, out, outSize, returned);
+    case IOCTL_DISK_GET_PARTITION_INFO:
+        return AnswerPartitionInfo(*device, out, outSize, returned);
+    case IOCTL_STORAGE_GET_DEVICE_NUMBER:
+        return AnswerDeviceNumber(*device, out, outSize, returned);
     case FSCTL_LOCK_VOLUME:
         // Only the one handle may be open on a device that gets locked.
         for (DeviceHandle* other : HandlesOn(*device))

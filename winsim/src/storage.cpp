@@ -100,14 +100,16 @@ DiskDevice& RequireDisk(int disk)
     auto& disks = S().disks;
     if (disk < 0 || (std::size_t)disk >= disks.size())
         HarnessError("there is no disk " + std::to_string(disk));
-    return disks[(std::size_t)disk];
+    return *disks[(std::size_t)disk];
 }
 
+// Takes every letter of the volume away.
 void Unmount(const std::shared_ptr<Volume>& volume)
 {
-    if (volume->letter)
-        S().letters.erase(volume->letter);
+    for (auto it = S().letters.begin(); it != S().letters.end();)
+        it = it->second == volume ? S().letters.erase(it) : ++it;
     volume->letter = 0;
+    SyncRegistry();
 }
 
 } // namespace
@@ -119,10 +121,20 @@ Storage& S()
 
 std::uint64_t DeviceHandle::Length() const
 {
-    const DiskSetup& setup = S().disks[(std::size_t)disk].setup;
-    std::uint64_t bps = (std::uint64_t)setup.bytesPerSector;
-    std::uint64_t bytes = volume ? volume->length : setup.size;
+    if (!disk)
+        return 0;
+    std::uint64_t bps = (std::uint64_t)disk->setup.bytesPerSector;
+    std::uint64_t bytes = volume ? volume->length : disk->setup.size;
     return bytes / bps * bps;
+}
+
+int DriveNumber(const DiskDevice* disk)
+{
+    auto& disks = S().disks;
+    for (std::size_t i = 0; i < disks.size(); i++)
+        if (disks[i].get() == disk)
+            return (int)i;
+    return -1;
 }
 
 DeviceHandle* DeviceFor(HANDLE handle)
@@ -159,14 +171,35 @@ void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char o
 
 int AddDisk(const DiskSetup& setup)
 {
-    DiskDevice device;
-    device.setup = setup;
+    auto device = std::make_shared<DiskDevice>();
+    device->setup = setup;
     if (setup.imagePath.empty())
-        device.backing = std::make_unique<MemoryBacking>();
+        device->backing = std::make_unique<MemoryBacking>();
     else
-        device.backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
-    S().disks.push_back(std::move(device));
+        device->backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
+    S().disks.push_back(device);
+    SyncRegistry();
     return (int)S().disks.size() - 1;
+}
+
+void UnplugDisk(int disk)
+{
+    DiskDevice& device = RequireDisk(disk);
+    for (auto& volume : device.volumes)
+        Unmount(volume);
+    device.present = false; // open handles keep the object but reach nothing
+    S().disks.erase(S().disks.begin() + disk);
+    SyncRegistry();
+}
+
+void SetForeignLetter(char letter, const std::string& kind)
+{
+    if (letter >= 'a' && letter <= 'z')
+        letter = (char)(letter - 32);
+    if (letter < 'A' || letter > 'Z' || S().letters.count(letter))
+        HarnessError(std::string("drive letter ") + letter + " cannot be given out");
+    S().foreign[letter] = {kind};
+    SyncRegistry();
 }
 
 int DiskCount()
@@ -191,6 +224,56 @@ void WriteDisk(int disk, std::uint64_t offset, const std::vector<unsigned char>&
     RequireDisk(disk).backing->Write(offset, bytes.data(), bytes.size());
 }
 
+namespace {
+
+std::uint32_t EntryField(const unsigned char* e, int at)
+{
+    return (std::uint32_t)e[at] | (std::uint32_t)e[at + 1] << 8 | (std::uint32_t)e[at + 2] << 16 |
+           (std::uint32_t)e[at + 3] << 24;
+}
+
+bool IsExtended(unsigned char type)
+{
+    return type == 0x05 || type == 0x0F;
+}
+
+void AddVolume(DiskDevice& device, int number, const unsigned char* e, std::uint64_t base)
+{
+    std::uint64_t bps = (std::uint64_t)device.setup.bytesPerSector;
+    auto volume = std::make_shared<Volume>();
+    volume->disk = &device;
+    volume->type = e[4];
+    volume->bootable = e[0] == 0x80;
+    volume->partitionNumber = number;
+    volume->offset = (base + EntryField(e, 8)) * bps;
+    volume->length = (std::uint64_t)EntryField(e, 12) * bps;
+    device.volumes.push_back(volume);
+}
+
+// Logical drives of an extended partition: a chain of boot records, each
+// with the drive and a link to the next, numbered from 5 on.
+void AddLogicalVolumes(DiskDevice& device, std::uint32_t extendedStart)
+{
+    const int kMaxLogical = 64;
+    std::uint64_t bps = (std::uint64_t)device.setup.bytesPerSector;
+    std::uint64_t ebr = extendedStart;
+    for (int number = 5; number < 5 + kMaxLogical; number++) {
+        unsigned char sector[512];
+        device.backing->Read(ebr * bps, sector, sizeof sector);
+        if (sector[510] != 0x55 || sector[511] != 0xAA)
+            return;
+        const unsigned char* logical = sector + 446;
+        const unsigned char* next = sector + 462;
+        if (logical[4] != 0 && EntryField(logical, 12) != 0)
+            AddVolume(device, number, logical, ebr);
+        if (!IsExtended(next[4]) || EntryField(next, 8) == 0)
+            return;
+        ebr = (std::uint64_t)extendedStart + EntryField(next, 8);
+    }
+}
+
+} // namespace
+
 void RescanPartitions(int disk)
 {
     DiskDevice& device = RequireDisk(disk);
@@ -200,21 +283,14 @@ void RescanPartitions(int disk)
     std::vector<unsigned char> sector = ReadDisk(disk, 0, 512);
     if (sector[510] != 0x55 || sector[511] != 0xAA)
         return;
-    std::uint64_t bps = (std::uint64_t)device.setup.bytesPerSector;
     for (int slot = 0; slot < 4; slot++) {
         const unsigned char* e = sector.data() + 446 + 16 * slot;
-        std::uint32_t start = (std::uint32_t)e[8] | (std::uint32_t)e[9] << 8 |
-                              (std::uint32_t)e[10] << 16 | (std::uint32_t)e[11] << 24;
-        std::uint32_t count = (std::uint32_t)e[12] | (std::uint32_t)e[13] << 8 |
-                              (std::uint32_t)e[14] << 16 | (std::uint32_t)e[15] << 24;
-        if (e[4] == 0 || count == 0)
+        if (e[4] == 0 || EntryField(e, 12) == 0)
             continue;
-        auto volume = std::make_shared<Volume>();
-        volume->disk = disk;
-        volume->partitionNumber = slot + 1;
-        volume->offset = start * bps;
-        volume->length = count * bps;
-        device.volumes.push_back(volume);
+        if (IsExtended(e[4]))
+            AddLogicalVolumes(device, EntryField(e, 8));
+        else
+            AddVolume(device, slot + 1, e, 0);
     }
 }
 
@@ -222,14 +298,16 @@ bool MountVolume(int disk, int partitionNumber, char letter)
 {
     if (letter >= 'a' && letter <= 'z')
         letter = (char)(letter - 32);
-    if (letter < 'A' || letter > 'Z' || S().letters.count(letter))
+    if (letter < 'A' || letter > 'Z' || S().letters.count(letter) || S().foreign.count(letter))
         return false;
     for (auto& volume : RequireDisk(disk).volumes) {
         if (volume->partitionNumber != partitionNumber)
             continue;
-        Unmount(volume);
-        volume->letter = letter;
+        // A volume may have several letters; the first one is its own.
+        if (!volume->letter)
+            volume->letter = letter;
         S().letters[letter] = volume;
+        SyncRegistry();
         return true;
     }
     return false;

@@ -18,11 +18,15 @@ public:
     virtual void Write(std::uint64_t offset, const void* buffer, std::size_t length) = 0;
 };
 
+struct DiskDevice;
+
 struct Volume {
-    int disk = 0;
+    DiskDevice* disk = nullptr;
     int partitionNumber = 0;
     std::uint64_t offset = 0;
     std::uint64_t length = 0;
+    BYTE type = 0;
+    bool bootable = false;
     char letter = 0;
     bool dismounted = false;
 };
@@ -34,16 +38,27 @@ struct DiskDevice {
     bool present = true;
 };
 
-struct Storage {
-    std::vector<DiskDevice> disks;
-    std::map<char, std::shared_ptr<Volume>> letters; // 'A'..'Z'
-    std::vector<ProtectedWrite> protectedWrites;
+// A drive letter that belongs to no simulated disk.
+struct ForeignLetter {
+    std::string kind; // "floppy", "cdrom", "network"
 };
 
-// A handle on a drive or on a volume.
+struct RegKey;
+
+struct Storage {
+    // Present drives in enumeration order: drive n is \\.\PHYSICALDRIVEn.
+    std::vector<std::shared_ptr<DiskDevice>> disks;
+    std::map<char, std::shared_ptr<Volume>> letters; // 'A'..'Z'
+    std::map<char, ForeignLetter> foreign;
+    std::vector<ProtectedWrite> protectedWrites;
+    std::shared_ptr<RegKey> registry;
+};
+
+// A handle on a drive, on a volume, or on a foreign drive letter.
 struct DeviceHandle : KernelObject {
-    int disk = 0;
+    std::shared_ptr<DiskDevice> disk;
     std::shared_ptr<Volume> volume; // null for the whole drive
+    std::string foreign;            // the kind, for a foreign letter
     DWORD access = 0;
     DWORD share = 0;
     DWORD flags = 0;
@@ -52,7 +67,7 @@ struct DeviceHandle : KernelObject {
 
     bool SameDevice(const DeviceHandle& other) const
     {
-        return disk == other.disk && volume == other.volume;
+        return disk == other.disk && volume == other.volume && foreign == other.foreign;
     }
     // The bytes the handle can reach, in whole sectors.
     std::uint64_t Length() const;
@@ -62,6 +77,10 @@ struct DeviceHandle : KernelObject {
 Storage& S();
 DeviceHandle* DeviceFor(HANDLE handle);
 std::vector<DeviceHandle*> HandlesOn(const DeviceHandle& device);
+// The drive number of a present disk, or -1.
+int DriveNumber(const DiskDevice* disk);
+// Keeps the registry's view of the disks and letters in step with storage.
+void SyncRegistry();
 
 } // namespace winsim
 

@@ -66,6 +66,11 @@ struct DiskSetup {
 // file is created or resized (sparse) to the size.
 int AddDisk(const DiskSetup& setup);
 int DiskCount();
+// Removes drive n: its registry entry, letters and device. Later drives move
+// up one place, so entry n of the enumeration stays \\.\PHYSICALDRIVEn.
+void UnplugDisk(int disk);
+// A drive letter of no simulated disk: "floppy", "cdrom" or "network".
+void SetForeignLetter(char letter, const std::string& kind);
 const DiskSetup& Disk(int disk);
 // Raw bytes of a drive, bypassing every rule (for set-up and inspection).
 std::vector<unsigned char> ReadDisk(int disk, std::uint64_t offset, std::size_t length);
@@ -77,6 +82,10 @@ void RescanPartitions(int disk);
 // such volume or the letter is taken.
 bool MountVolume(int disk, int partitionNumber, char letter);
 char VolumeLetter(int disk, int partitionNumber);
+// Formats a partition's volume FAT with mkfs.fat: "fat" as Windows XP picks
+// FAT12 or FAT16 for its size (FAT32 where FAT16 cannot hold it), "fat32".
+bool FormatPartition(int disk, int partitionNumber, const std::string& fileSystem,
+                     const std::string& label, std::string& error);
 
 // Cylinder, head and sector bytes of an MBR entry for an LBA, as Windows
 // writes them: clamped to 1023/heads-1/sectors when the LBA lies beyond.
@@ -89,6 +98,14 @@ struct ProtectedWrite {
 };
 const std::vector<ProtectedWrite>& ProtectedWrites();
 
+// The registry under HKEY_LOCAL_MACHINE, for tests that shape it by hand.
+// Paths are key paths below HKLM ("SYSTEM\\MountedDevices").
+void SetRegistryValue(const std::string& keyPath, const std::string& name, DWORD type,
+                      const std::vector<unsigned char>& data);
+void DeleteRegistryValue(const std::string& keyPath, const std::string& name);
+void DeleteRegistryKey(const std::string& keyPath);
+
+// Open kernel handles and registry keys.
 int OpenHandleCount();
 int MemoryBlockCount();
 

@@ -7,6 +7,7 @@
 #include "winsim/win32_types.h"
 #include "winsim/win32_kernel.h"
 #include "winsim/win32_ioctl.h"
+#include "winsim/win32_registry.h"
 #include "winsim/win32_user.h"
 #include "winsim/win32_shell.h"
 

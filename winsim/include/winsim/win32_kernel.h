@@ -40,6 +40,9 @@
 #define ERROR_NEGATIVE_SEEK       131L
 #define ERROR_NOT_LOCKED          158L
 #define ERROR_DEVICE_NOT_CONNECTED 1167L
+#define ERROR_UNRECOGNIZED_VOLUME 1005L
+#define ERROR_BAD_LENGTH          24L
+#define ERROR_INVALID_NAME        123L
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
@@ -80,6 +83,12 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
                      LPOVERLAPPED overlapped);
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                       LPOVERLAPPED overlapped);
+DWORD WINAPI GetLogicalDrives(void);
+DWORD WINAPI GetLogicalDriveStringsA(DWORD bufferSize, LPSTR buffer);
+BOOL WINAPI GetVolumeInformationA(LPCSTR rootPath, LPSTR nameBuffer, DWORD nameSize,
+                                  LPDWORD serialNumber, LPDWORD maxComponentLength,
+                                  LPDWORD fileSystemFlags, LPSTR fileSystemName,
+                                  DWORD fileSystemNameSize);
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
 BOOL WINAPI DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
                             DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped);
