@@ -146,3 +146,44 @@ TEST(TarnwickSim, ActionsTheOpenDialogCannotTakeStopTheHarness)
         EXPECT_FALSE(r.lines.empty()); // the run had started
     }
 }
+
+namespace {
+
+const char kSystemDisk[] = R"({"friendlyName":"WDC WD800JD-75MSA3",
+    "instanceId":"IDE\\DiskWDC_WD800JD-75MSA3___________________10.01E04\\5&2d5cd3b&0&0.0.0",
+    "media":"fixed","size":80026361856,
+    "partitions":[{"slot":0,"start":63,"sectors":156296322,"type":7,"active":true,"format":"raw","letter":"C"}]})";
+
+std::string Stick(const std::string& name, const std::string& label, const std::string& letter)
+{
+    return R"({"friendlyName":")" + name + R"(","instanceId":"USBSTOR\\Disk&Ven_)" + name +
+           R"(\\6&1a2b3c4d&0","media":"removable","size":67108864,
+        "partitions":[{"slot":0,"start":63,"sectors":131009,"type":11,"format":"fat",
+                       "label":")" + label + R"(","letter":")" + letter + R"("}]})";
+}
+
+} // namespace
+
+TEST(TarnwickSim, ListsTheOneStickBesideSystemCdromAndFloppy)
+{
+    SimResult r = RunSim(std::string(R"({"disks":[)") + kSystemDisk + "," +
+                         Stick("Generic Flash Disk USB Device", "OLDSTICK", "E") +
+                         R"(], "letters":{"A":"floppy","D":"cdrom"}})");
+    EXPECT_EQ(r.status, 0) << r.errors;
+    ASSERT_GE(r.lines.size(), 2u);
+    EXPECT_EQ(r.lines[1],
+              R"({"event":"list","items":["Generic Flash Disk USB Device 67Mb [E:\\]"],"data":[1],"selected":0,"start":true,"label":"OLDSTICK"})");
+}
+
+TEST(TarnwickSim, UnpluggingTheSelectedSecondStick)
+{
+    SimResult r = RunSim(std::string(R"({"disks":[)") + Stick("Alpha", "ALPHA", "E") + "," +
+                         Stick("Bravo", "BRAVO", "F") + R"(], "actions":[
+        {"do":"select","item":1},{"do":"unplug","disk":1},{"do":"click","control":"IDC_REFRESH"}]})");
+    EXPECT_EQ(r.status, 0) << r.errors;
+    ASSERT_EQ(r.lines.size(), 7u);
+    EXPECT_EQ(r.lines[2],
+              R"({"event":"list","items":["Alpha 67Mb [E:\\]","Bravo 67Mb [F:\\]"],"data":[0,1],"selected":1,"start":true,"label":"ALPHA"})");
+    EXPECT_EQ(r.lines[4],
+              R"({"event":"list","items":["Alpha 67Mb [E:\\]"],"data":[0],"selected":-1,"start":true,"label":""})");
+}
