@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     });
     winsim::SetProgramResources(g_programResources, g_programResources_size);
     sim::BuildMachine(scenario);
+    winsim::SetFormatLibrary(scenario.fmifs);
     for (const auto& fault : scenario.faults)
         winsim::AddFault(fault);
 

@@ -96,6 +96,65 @@ void WINAPI Sleep(DWORD milliseconds)
         M().observer->Slept(milliseconds);
 }
 
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section)
+{
+    winsim::Enter("InitializeCriticalSection");
+    M().criticalSections[section] = {};
+}
+
+static winsim::CriticalSectionState& Section(LPCRITICAL_SECTION section, const char* use)
+{
+    auto it = M().criticalSections.find(section);
+    if (it == M().criticalSections.end())
+        winsim::HarnessError(std::string(use) + " on a critical section never initialised");
+    return it->second;
+}
+
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section)
+{
+    winsim::Enter("EnterCriticalSection");
+    Section(section, "EnterCriticalSection").depth++;
+}
+
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section)
+{
+    winsim::Enter("LeaveCriticalSection");
+    auto& state = Section(section, "LeaveCriticalSection");
+    if (state.depth == 0)
+        winsim::HarnessError("LeaveCriticalSection on a critical section not entered");
+    state.depth--;
+}
+
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section)
+{
+    winsim::Enter("DeleteCriticalSection");
+    M().criticalSections.erase(section);
+}
+
+// The ANSI code page read as Latin-1: every byte keeps its own value.
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length,
+                               LPWSTR wide, int wideLength)
+{
+    (void)codePage;
+    (void)flags;
+    if (winsim::Failing("MultiByteToWideChar"))
+        return 0;
+    if (!text || length == 0 || wideLength < 0) {
+        M().lastError = ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    int count = length < 0 ? (int)std::strlen(text) + 1 : length;
+    if (wideLength == 0)
+        return count;
+    if (!wide || wideLength < count) {
+        M().lastError = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    for (int i = 0; i < count; i++)
+        wide[i] = (WCHAR)(unsigned char)text[i];
+    return count;
+}
+
 HGLOBAL WINAPI GlobalAlloc(UINT flags, std::size_t bytes)
 {
     if (winsim::Failing("GlobalAlloc"))

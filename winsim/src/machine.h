@@ -78,6 +78,15 @@ struct KernelObject {
 
 struct Storage;
 
+struct Module {
+    std::string name;
+    int references = 0;
+};
+
+struct CriticalSectionState {
+    int depth = 0;
+};
+
 struct Machine {
     Machine();
     ~Machine();
@@ -102,6 +111,11 @@ struct Machine {
     std::map<UINT_PTR, Block> blocks;
     std::map<UINT_PTR, std::shared_ptr<KernelObject>> handles;
     std::unique_ptr<Storage> storage;
+    std::map<UINT_PTR, Module> modules;
+    std::map<const void*, CriticalSectionState> criticalSections;
+    std::string formatLibrary = "present";
+    std::vector<FormatCall> formatCalls;
+    int formatCount = 0;
     UINT_PTR nextWindow = 0x10010;
     UINT_PTR nextImage = 0x20010;
     UINT_PTR nextBlock = 0x30010;

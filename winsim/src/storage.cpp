@@ -1,6 +1,7 @@
 // Drives, volumes and letters, and the raw access tests and the harness use.
 #include "storage.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -247,6 +248,11 @@ void AddVolume(DiskDevice& device, int number, const unsigned char* e, std::uint
     volume->partitionNumber = number;
     volume->offset = (base + EntryField(e, 8)) * bps;
     volume->length = (std::uint64_t)EntryField(e, 12) * bps;
+    char name[64];
+    std::snprintf(name, sizeof name, "\\\\?\\Volume{5e1f0a%02x-3c4d-11d0-9f2b-%012x}\\",
+                  (unsigned)(S().nextVolumeId & 0xFF), (unsigned)S().nextVolumeId);
+    volume->id = S().nextVolumeId++;
+    volume->name = name;
     device.volumes.push_back(volume);
 }
 

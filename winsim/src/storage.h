@@ -29,6 +29,8 @@ struct Volume {
     bool bootable = false;
     char letter = 0;
     bool dismounted = false;
+    int id = 0;       // n of \Device\HarddiskVolume<n>
+    std::string name; // the mount manager's \\?\Volume{...}\ name
 };
 
 struct DiskDevice {
@@ -50,6 +52,8 @@ struct Storage {
     std::vector<std::shared_ptr<DiskDevice>> disks;
     std::map<char, std::shared_ptr<Volume>> letters; // 'A'..'Z'
     std::map<char, ForeignLetter> foreign;
+    std::map<char, std::string> dosDevices; // temporary definitions: letter -> raw target
+    int nextVolumeId = 1;
     std::vector<ProtectedWrite> protectedWrites;
     std::shared_ptr<RegKey> registry;
 };

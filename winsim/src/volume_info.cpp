@@ -11,7 +11,7 @@ std::vector<char> LettersInUse()
 {
     std::vector<char> letters;
     for (char c = 'A'; c <= 'Z'; c++)
-        if (S().letters.count(c) || S().foreign.count(c))
+        if (S().letters.count(c) || S().foreign.count(c) || S().dosDevices.count(c))
             letters.push_back(c);
     return letters;
 }

@@ -105,6 +105,23 @@ void SetRegistryValue(const std::string& keyPath, const std::string& name, DWORD
 void DeleteRegistryValue(const std::string& keyPath, const std::string& name);
 void DeleteRegistryKey(const std::string& keyPath);
 
+// The format library: "present" (FormatEx formats), "absent" (it does not
+// load), "no-formatex", "fails" (completion reports failure), "silent" (no
+// completion report).
+void SetFormatLibrary(const std::string& mode);
+// Every FormatEx call, with its arguments as the program passed them.
+struct FormatCall {
+    std::string root;
+    std::string fileSystem;
+    std::string label;
+    DWORD mediaType;
+    BOOL quick;
+    DWORD clusterSize;
+};
+const std::vector<FormatCall>& FormatCalls();
+// Names of the libraries loaded now.
+std::vector<std::string> LoadedModules();
+
 // Open kernel handles and registry keys.
 int OpenHandleCount();
 int MemoryBlockCount();

@@ -43,6 +43,9 @@
 #define ERROR_UNRECOGNIZED_VOLUME 1005L
 #define ERROR_BAD_LENGTH          24L
 #define ERROR_INVALID_NAME        123L
+#define ERROR_DIR_NOT_EMPTY       145L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
@@ -62,6 +65,22 @@
 #define FILE_BEGIN   0
 #define FILE_CURRENT 1
 #define FILE_END     2
+
+#define CP_ACP 0
+
+#define DDD_RAW_TARGET_PATH       0x00000001
+#define DDD_REMOVE_DEFINITION     0x00000002
+#define DDD_EXACT_MATCH_ON_REMOVE 0x00000004
+#define DDD_NO_BROADCAST_SYSTEM   0x00000008
+
+typedef struct _RTL_CRITICAL_SECTION {
+    PVOID DebugInfo;
+    LONG LockCount;
+    LONG RecursionCount;
+    HANDLE OwningThread;
+    HANDLE LockSemaphore;
+    ULONG_PTR SpinCount;
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
@@ -93,6 +112,19 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWOR
 BOOL WINAPI DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
                             DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped);
 void WINAPI Sleep(DWORD milliseconds);
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length,
+                               LPWSTR wide, int wideLength);
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+BOOL WINAPI FreeLibrary(HMODULE module);
+DWORD WINAPI QueryDosDeviceA(LPCSTR deviceName, LPSTR targetPath, DWORD size);
+BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR deviceName, LPCSTR targetPath);
+BOOL WINAPI GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD size);
+BOOL WINAPI SetVolumeMountPointA(LPCSTR mountPoint, LPCSTR volumeName);
 HGLOBAL WINAPI GlobalAlloc(UINT flags, std::size_t bytes);
 LPVOID WINAPI GlobalLock(HGLOBAL block);
 BOOL WINAPI GlobalUnlock(HGLOBAL block);

@@ -1,0 +1,200 @@
+#include "volume/format.h"
+
+#include "app/text.h"
+#include "disk/sector_io.h"
+
+static const int kMaxRootLength = 260;
+static const int kMaxFileSystemLength = 5;
+static const int kMaxLabelLength = 11;
+static const int kDriveListSize = 500;
+static const int kStatusTextSize = 300;
+static const char kLibraryName[] = "fmifs.dll";
+static const char kEntryName[] = "FormatEx";
+
+static const char* const kStatusTexts[] = {
+    0,
+    "Failed To Load fmifs.dll",
+    "Failed To Get Function Address",
+    "Supplied Drive Parameter Check Failed.",
+    "Drive Does Not Exist.",
+    "Supplied Format Parameter Check Failed.",
+    "Supplied Label Parameter Check Failed.",
+    "Failed To Dismount Drive.",
+    "The drive is locked by another process.",
+    "Another process has open file(s) on this drive.",
+    "User Aborted Format.",
+    "An Error Occurred Formating the Drive.",
+};
+static const char kUnknownText[] = "Unknow Error.";
+static const char kSuccessText[] = "Format Completed Successfully";
+
+// The library stays loaded, with its lock, once FormatEx has been found.
+static HMODULE g_formatLibrary = NULL;
+static FormatExProc g_formatEx = NULL;
+static FormatStatus g_loadFailure = FORMAT_SUCCEEDED;
+static CRITICAL_SECTION g_formatLock;
+static FormatStatus g_formatStatus = FORMAT_NOT_REPORTED;
+static HWND g_progressWindow = NULL;
+static int g_formatCancelled = 0;
+static char g_statusText[kStatusTextSize];
+
+static int IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+static char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
+}
+
+static int TextLength(const char* text, int limit)
+{
+    int n = 0;
+    while (n <= limit && text[n] != 0)
+        n++;
+    return n; // limit + 1 means "longer than limit"
+}
+
+static int EqualsIgnoringCase(const char* a, const char* b)
+{
+    for (; *a && *b; a++, b++)
+        if (AsciiUpper(*a) != AsciiUpper(*b))
+            return 0;
+    return *a == *b;
+}
+
+int LoadFormatLibrary(void)
+{
+    if (g_formatLibrary != NULL)
+        return 1;
+    HMODULE library = LoadLibraryA(kLibraryName);
+    if (library == NULL) {
+        g_loadFailure = FORMAT_LIBRARY_MISSING;
+        return 0;
+    }
+    FormatExProc entry = (FormatExProc)(void*)GetProcAddress(library, kEntryName);
+    if (entry == NULL) {
+        FreeLibrary(library);
+        g_loadFailure = FORMAT_ENTRY_MISSING;
+        return 0;
+    }
+    g_formatLibrary = library;
+    g_formatEx = entry;
+    InitializeCriticalSection(&g_formatLock);
+    return 1;
+}
+
+// The drive's letter is among the logical drives; a failed list is empty.
+static int DrivePresent(char letter)
+{
+    char drives[kDriveListSize];
+    DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
+    if (length == 0 || length >= sizeof drives)
+        return 0;
+    drives[length] = 0;
+    for (const char* entry = drives; entry < drives + length && *entry != 0;) {
+        if (AsciiUpper(*entry) == AsciiUpper(letter))
+            return 1;
+        while (entry < drives + length && *entry != 0)
+            entry++;
+        entry++;
+    }
+    return 0;
+}
+
+static int KnownFileSystem(const char* name)
+{
+    return EqualsIgnoringCase(name, "fat") || EqualsIgnoringCase(name, "fat32") ||
+           EqualsIgnoringCase(name, "ntfs");
+}
+
+// Locks unless forced, dismounts and lets go of the volume; the status on
+// failure, FORMAT_SUCCEEDED when FormatEx may go ahead.
+static FormatStatus TakeVolume(const char* root, BOOL force)
+{
+    HANDLE volume = OpenVolumeByPath(root);
+    if (volume == INVALID_HANDLE_VALUE)
+        return FORMAT_OPEN_FAILED;
+    FormatStatus status = FORMAT_SUCCEEDED;
+    if (!force && !LockVolume(volume))
+        status = FORMAT_LOCK_FAILED;
+    else if (!DismountVolume(volume))
+        status = FORMAT_DISMOUNT_FAILED;
+    CloseHandle(volume); // ends the lock too; FormatEx opens the volume itself
+    return status;
+}
+
+FormatStatus FormatVolume(HWND progressWindow, const char* root, const char* fileSystem,
+                          const char* label, BOOL quick, BOOL force)
+{
+    if (!LoadFormatLibrary())
+        return g_loadFailure;
+    if (root == NULL || !IsAsciiLetter(root[0]) || TextLength(root, kMaxRootLength) > kMaxRootLength)
+        return FORMAT_BAD_ROOT;
+    if (!DrivePresent(root[0]))
+        return FORMAT_NO_SUCH_DRIVE;
+    if (fileSystem == NULL || fileSystem[0] == 0 ||
+        TextLength(fileSystem, kMaxFileSystemLength) > kMaxFileSystemLength ||
+        !KnownFileSystem(fileSystem))
+        return FORMAT_BAD_FILE_SYSTEM;
+    if (label != NULL && TextLength(label, kMaxLabelLength) > kMaxLabelLength)
+        return FORMAT_BAD_LABEL;
+
+    WCHAR wideRoot[4] = {0, ':', '\\', 0};
+    WCHAR wideFileSystem[kMaxFileSystemLength + 1] = {0};
+    WCHAR wideLabel[kMaxLabelLength + 1] = {0};
+    MultiByteToWideChar(CP_ACP, 0, root, 1, wideRoot, 1);
+    MultiByteToWideChar(CP_ACP, 0, fileSystem, -1, wideFileSystem, kMaxFileSystemLength + 1);
+    if (label != NULL)
+        MultiByteToWideChar(CP_ACP, 0, label, -1, wideLabel, kMaxLabelLength + 1);
+
+    g_formatStatus = FORMAT_NOT_REPORTED;
+    EnterCriticalSection(&g_formatLock);
+    g_progressWindow = progressWindow;
+    FormatStatus taken = TakeVolume(root, force);
+    if (taken != FORMAT_SUCCEEDED) {
+        g_formatStatus = taken;
+    } else {
+        g_formatCancelled = 0;
+        g_formatEx(wideRoot, 0, wideFileSystem, wideLabel, quick, 0, FormatCallback);
+    }
+    LeaveCriticalSection(&g_formatLock);
+    return g_formatStatus;
+}
+
+BOOLEAN WINAPI FormatCallback(DWORD command, DWORD subAction, PVOID argument)
+{
+    (void)subAction;
+    if (command == FMIFS_PROGRESS) {
+        if (g_progressWindow == NULL)
+            return TRUE;
+        BYTE proceed = TRUE;
+        DWORD percent = argument ? *(const DWORD*)argument : 0;
+        SendMessageA(g_progressWindow, WM_FORMAT_PROGRESS, percent, (LPARAM)&proceed);
+        if (proceed == 0) {
+            g_formatCancelled = 1;
+            return FALSE;
+        }
+        return proceed;
+    }
+    if (command == FMIFS_DONE) {
+        // No report at all counts as a failure rather than a crash.
+        BOOLEAN succeeded = argument ? *(const BOOLEAN*)argument : FALSE;
+        if (succeeded)
+            g_formatStatus = FORMAT_SUCCEEDED;
+        else
+            g_formatStatus = g_formatCancelled ? FORMAT_CANCELLED : FORMAT_FAILED;
+    }
+    return TRUE;
+}
+
+const char* FormatStatusText(FormatStatus status)
+{
+    const int count = (int)(sizeof kStatusTexts / sizeof kStatusTexts[0]);
+    const char* text = (status >= 1 && status < count) ? kStatusTexts[status] : kUnknownText;
+    FormatText(g_statusText, sizeof g_statusText, "FormatEx Error[%d]: %s", status, text);
+    if (status == FORMAT_SUCCEEDED)
+        CopyText(g_statusText, sizeof g_statusText, kSuccessText);
+    return g_statusText;
+}
