@@ -21,13 +21,17 @@ Machine& M()
     return *g_machine;
 }
 
+// The program's process outlives the machines tests build for it: its own
+// resources, the libraries it loaded and its critical sections stay.
 void Reset()
 {
-    std::vector<Resource> resources;
-    if (g_machine)
-        resources = std::move(g_machine->programResources);
-    g_machine = std::make_unique<Machine>();
-    g_machine->programResources = std::move(resources);
+    auto fresh = std::make_unique<Machine>();
+    if (g_machine) {
+        fresh->programResources = std::move(g_machine->programResources);
+        fresh->modules = std::move(g_machine->modules);
+        fresh->criticalSections = std::move(g_machine->criticalSections);
+    }
+    g_machine = std::move(fresh);
 }
 
 void AddFault(const Fault& fault)
@@ -108,6 +112,11 @@ void SetObserver(Observer* observer)
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer)
 {
     M().answerer = std::move(answerer);
+}
+
+void SetMessageHook(MessageHook hook)
+{
+    M().messageHook = std::move(hook);
 }
 
 void SetInputDriver(InputDriver driver)

@@ -98,6 +98,7 @@ struct Machine {
     Observer* observer = nullptr;
     MessageBoxAnswerer answerer;
     InputDriver driver;
+    MessageHook messageHook;
     HarnessErrorHandler harnessError;
 
     std::vector<Resource> programResources;

@@ -348,6 +348,9 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         M().lastError = ERROR_INVALID_WINDOW_HANDLE;
         return 0;
     }
+    LRESULT hooked = 0;
+    if (M().messageHook && M().messageHook(window, message, wParam, lParam, hooked))
+        return hooked;
     return Deliver(window, message, wParam, lParam);
 }
 

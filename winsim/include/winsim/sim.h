@@ -176,6 +176,11 @@ void SetHarnessErrorHandler(HarnessErrorHandler handler);
 // as SendMessageA would but neither logged nor subject to faults.
 LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Sees every message sent to a window before its procedure does; returning
+// true with a result stands in for the procedure (a receiver of the test's).
+using MessageHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT& result)>;
+void SetMessageHook(MessageHook hook);
+
 // The user.
 void UserClick(HWND control);
 void UserClickAnywhere(HWND dialog);
