@@ -35,6 +35,8 @@ int main(int argc, char** argv)
     winsim::SetProgramResources(g_programResources, g_programResources_size);
     sim::BuildMachine(scenario);
     winsim::SetFormatLibrary(scenario.fmifs);
+    if (scenario.diskcopy)
+        winsim::SetSystemLibrary("diskcopy.dll", *scenario.diskcopy);
     for (const auto& fault : scenario.faults)
         winsim::AddFault(fault);
 

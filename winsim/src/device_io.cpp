@@ -1,6 +1,7 @@
 // KERNEL32 device I/O: opening drives and volumes, seeks, sector transfers
 // and the disk and volume control requests, under Windows' rules.
 #include "storage.h"
+#include "volume_files.h"
 
 #include <cstring>
 
@@ -222,6 +223,8 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
         M().lastError = ERROR_INVALID_PARAMETER;
         return INVALID_HANDLE_VALUE;
     }
+    if (IsVolumeFilePath(path))
+        return OpenVolumeFile(path, access, disposition);
     auto device = std::make_shared<DeviceHandle>();
     if (!ParseDevicePath(path, *device)) {
         M().lastError = StartsWithIgnoreCase(path, kDevicePrefix) ? ERROR_FILE_NOT_FOUND
@@ -262,17 +265,20 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWOR
         return INVALID_SET_FILE_POINTER;
     }
     DeviceHandle* device = DeviceFor(file);
-    if (!device) {
+    FileHandle* onVolume = FileFor(file);
+    if (!device && !onVolume) {
         M().lastError = ERROR_INVALID_HANDLE;
         return INVALID_SET_FILE_POINTER;
     }
+    std::uint64_t& position = device ? device->position : onVolume->position;
+    std::uint64_t length = device ? device->Length() : onVolume->bytes.size();
     std::int64_t move = distanceHigh
                             ? (std::int64_t)(((std::uint64_t)(std::uint32_t)*distanceHigh << 32) |
                                              (std::uint32_t)distance)
                             : (std::int64_t)distance;
     std::int64_t base = method == FILE_BEGIN     ? 0
-                        : method == FILE_CURRENT ? (std::int64_t)device->position
-                        : method == FILE_END     ? (std::int64_t)device->Length()
+                        : method == FILE_CURRENT ? (std::int64_t)position
+                        : method == FILE_END     ? (std::int64_t)length
                                                  : -1;
     if (base < 0) {
         M().lastError = ERROR_INVALID_PARAMETER;
@@ -283,11 +289,11 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWOR
         M().lastError = ERROR_NEGATIVE_SEEK;
         return INVALID_SET_FILE_POINTER;
     }
-    device->position = (std::uint64_t)target;
+    position = (std::uint64_t)target;
     if (distanceHigh)
-        *distanceHigh = (LONG)(device->position >> 32);
+        *distanceHigh = (LONG)(position >> 32);
     M().lastError = NO_ERROR;
-    return (DWORD)device->position;
+    return (DWORD)position;
 }
 
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
@@ -302,6 +308,8 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
             *read = 0;
         return Fail(error);
     }
+    if (FileHandle* onVolume = FileFor(file))
+        return FileRead(*onVolume, buffer, toRead, read, shortTransfer);
     DeviceHandle* device = DeviceFor(file);
     if (!device)
         return Fail(ERROR_INVALID_HANDLE);
@@ -326,6 +334,8 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
             *written = 0;
         return Fail(error);
     }
+    if (FileHandle* onVolume = FileFor(file))
+        return FileWrite(*onVolume, buffer, toWrite, written, shortTransfer);
     DeviceHandle* device = DeviceFor(file);
     if (!device)
         return Fail(ERROR_INVALID_HANDLE);
@@ -368,10 +378,13 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
     case IOCTL_STORAGE_GET_DEVICE_NUMBER:
         return AnswerDeviceNumber(*device, out, outSize, returned);
     case FSCTL_LOCK_VOLUME:
-        // Only the one handle may be open on a device that gets locked.
+        // Only the one handle may be open on a device that gets locked, and
+        // no file on the volume.
         for (DeviceHandle* other : HandlesOn(*device))
             if (other != device)
                 return Fail(ERROR_ACCESS_DENIED);
+        if (device->volume && FilesOpenOn(device->volume))
+            return Fail(ERROR_ACCESS_DENIED);
         device->holdsLock = true;
         return TRUE;
     case FSCTL_UNLOCK_VOLUME:

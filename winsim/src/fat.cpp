@@ -1,5 +1,7 @@
 #include "fat.h"
 
+#include "host_tools.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,39 +38,6 @@ std::uint32_t Le32(const unsigned char* p)
 {
     return (std::uint32_t)p[0] | (std::uint32_t)p[1] << 8 | (std::uint32_t)p[2] << 16 |
            (std::uint32_t)p[3] << 24;
-}
-
-// Runs a program with arguments, no shell; its output goes to our stderr
-// only when it fails.
-bool Run(const std::vector<std::string>& args, std::string& output)
-{
-    char logName[] = "/tmp/winsim-mkfs-XXXXXX";
-    int log = ::mkstemp(logName);
-    if (log < 0)
-        return false;
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(log, 1);
-        ::dup2(log, 2);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::execv(("/usr/sbin/" + args[0]).c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    bool ok = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-              WEXITSTATUS(status) == 0;
-    output.clear();
-    char buffer[512];
-    ::lseek(log, 0, SEEK_SET);
-    for (ssize_t n; (n = ::read(log, buffer, sizeof buffer)) > 0;)
-        output.append(buffer, (std::size_t)n);
-    ::close(log);
-    ::unlink(logName);
-    return ok;
 }
 
 std::string Hex(DWORD v)
@@ -131,7 +100,7 @@ bool FormatFat(Backing& backing, std::uint64_t offset, std::uint64_t length,
         args.insert(args.end(), {"-n", label});
     args.push_back(name);
     std::string output;
-    bool ok = Run(args, output);
+    bool ok = RunHostTool(args, output);
     if (!ok) {
         error = "mkfs.fat failed: " + output;
     } else {

@@ -1,6 +1,7 @@
 // KERNEL32: the last error, modules, handles, time and global memory.
 #include "machine.h"
 #include "res_file.h"
+#include "volume_files.h"
 
 #include <cstring>
 
@@ -68,20 +69,24 @@ void WINAPI SetLastError(DWORD error)
     M().lastError = error;
 }
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
-    if (winsim::Failing("GetModuleHandleA"))
-        return NULL;
-    if (moduleName == NULL)
-        return winsim::ProgramInstance();
-    M().lastError = ERROR_MOD_NOT_FOUND;
-    return NULL;
+    static const char kSystemDirectory[] = "C:\\WINDOWS\\system32";
+    if (winsim::Failing("GetSystemDirectoryA"))
+        return 0;
+    UINT length = (UINT)sizeof kSystemDirectory - 1;
+    if (!buffer || size <= length)
+        return length + 1; // the size needed, terminator included
+    std::memcpy(buffer, kSystemDirectory, length + 1);
+    return length;
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle)
 {
     if (winsim::Failing("CloseHandle"))
         return FALSE;
+    if (winsim::FileHandle* file = winsim::FileFor(handle))
+        winsim::FlushVolumeFile(*file);
     if (M().handles.erase((UINT_PTR)handle) == 0) {
         M().lastError = ERROR_INVALID_HANDLE;
         return FALSE;

@@ -29,6 +29,9 @@ void Reset()
     if (g_machine) {
         fresh->programResources = std::move(g_machine->programResources);
         fresh->modules = std::move(g_machine->modules);
+        fresh->foundResources = std::move(g_machine->foundResources);
+        fresh->loadedResources = std::move(g_machine->loadedResources);
+        fresh->nextResource = g_machine->nextResource;
         fresh->criticalSections = std::move(g_machine->criticalSections);
     }
     g_machine = std::move(fresh);

@@ -81,6 +81,13 @@ struct Storage;
 struct Module {
     std::string name;
     int references = 0;
+    std::vector<Resource> resources; // of a DLL mapped from a host PE file
+};
+
+// A resource found in a module, and the same once loaded.
+struct ResourceRef {
+    UINT_PTR module = 0;
+    std::size_t index = 0;
 };
 
 struct CriticalSectionState {
@@ -113,6 +120,11 @@ struct Machine {
     std::map<UINT_PTR, std::shared_ptr<KernelObject>> handles;
     std::unique_ptr<Storage> storage;
     std::map<UINT_PTR, Module> modules;
+    std::map<std::string, std::string> systemLibraries; // upper-case name -> host PE file
+    std::map<std::string, std::vector<Resource>> builtLibraries; // upper-case name -> resources
+    std::map<UINT_PTR, ResourceRef> foundResources;
+    std::map<UINT_PTR, ResourceRef> loadedResources;
+    UINT_PTR nextResource = 0x50010;
     std::map<const void*, CriticalSectionState> criticalSections;
     std::string formatLibrary = "present";
     std::vector<FormatCall> formatCalls;

@@ -10,61 +10,31 @@ namespace winsim {
 
 namespace {
 
-// Sparse memory in chunks, so a 2 GiB stick costs only what is written.
-class MemoryBacking : public Backing {
-public:
-    void Read(std::uint64_t offset, void* buffer, std::size_t length) override
-    {
-        auto* out = (unsigned char*)buffer;
-        while (length > 0) {
-            std::uint64_t chunk = offset / kChunk;
-            std::size_t at = (std::size_t)(offset % kChunk);
-            std::size_t n = std::min(length, kChunk - at);
-            auto it = chunks_.find(chunk);
-            if (it == chunks_.end())
-                std::memset(out, 0, n);
-            else
-                std::memcpy(out, it->second.data() + at, n);
-            out += n;
-            offset += n;
-            length -= n;
-        }
-    }
-    void Write(std::uint64_t offset, const void* buffer, std::size_t length) override
-    {
-        auto* in = (const unsigned char*)buffer;
-        while (length > 0) {
-            std::uint64_t chunk = offset / kChunk;
-            std::size_t at = (std::size_t)(offset % kChunk);
-            std::size_t n = std::min(length, kChunk - at);
-            auto& bytes = chunks_[chunk];
-            if (bytes.empty())
-                bytes.assign(kChunk, 0);
-            std::memcpy(bytes.data() + at, in, n);
-            in += n;
-            offset += n;
-            length -= n;
-        }
-    }
-
-private:
-    static constexpr std::size_t kChunk = 64 * 1024;
-    std::unordered_map<std::uint64_t, std::vector<unsigned char>> chunks_;
-};
-
+// A sparse host file: the scenario's image, or a scratch file that goes
+// with the disk (so tools such as mtools can work on every disk alike).
 class FileBacking : public Backing {
 public:
-    FileBacking(const std::string& path, std::uint64_t size)
+    FileBacking(const std::string& path, std::uint64_t size) : path_(path)
     {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+        if (path_.empty()) {
+            char scratch[] = "/tmp/winsim-disk-XXXXXX";
+            fd_ = ::mkstemp(scratch);
+            path_ = scratch;
+            scratch_ = true;
+        } else {
+            fd_ = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+        }
         if (fd_ < 0 || ::ftruncate(fd_, (off_t)size) != 0)
-            HarnessError("cannot create or resize the disk image " + path);
+            HarnessError("cannot create or resize the disk image " + path_);
     }
     ~FileBacking() override
     {
         if (fd_ >= 0)
             ::close(fd_);
+        if (scratch_)
+            ::unlink(path_.c_str());
     }
+    const std::string& Path() const override { return path_; }
     void Read(std::uint64_t offset, void* buffer, std::size_t length) override
     {
         auto* out = (unsigned char*)buffer;
@@ -93,6 +63,8 @@ public:
     }
 
 private:
+    std::string path_;
+    bool scratch_ = false;
     int fd_ = -1;
 };
 
@@ -174,10 +146,7 @@ int AddDisk(const DiskSetup& setup)
 {
     auto device = std::make_shared<DiskDevice>();
     device->setup = setup;
-    if (setup.imagePath.empty())
-        device->backing = std::make_unique<MemoryBacking>();
-    else
-        device->backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
+    device->backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
     S().disks.push_back(device);
     SyncRegistry();
     return (int)S().disks.size() - 1;

@@ -10,10 +10,11 @@
 
 namespace winsim {
 
-// Where a drive's bytes live: a sparse host file or sparse memory.
+// Where a drive's bytes live: a sparse host file.
 class Backing {
 public:
     virtual ~Backing() = default;
+    virtual const std::string& Path() const = 0;
     virtual void Read(std::uint64_t offset, void* buffer, std::size_t length) = 0;
     virtual void Write(std::uint64_t offset, const void* buffer, std::size_t length) = 0;
 };

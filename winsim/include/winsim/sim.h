@@ -58,7 +58,7 @@ struct DiskSetup {
     std::uint64_t size = 0;
     int heads = 255;
     int sectorsPerTrack = 63;
-    std::string imagePath;      // empty: the bytes live in memory
+    std::string imagePath;      // empty: a scratch file that goes with the disk
     bool isProtected = false;   // every write attempt fails and is recorded
     bool autoMount = true;
 };
@@ -82,6 +82,8 @@ void RescanPartitions(int disk);
 // such volume or the letter is taken.
 bool MountVolume(int disk, int partitionNumber, char letter);
 char VolumeLetter(int disk, int partitionNumber);
+// A file's bytes on a lettered FAT volume, read through mtools.
+bool ReadVolumeFile(char letter, const std::string& name, std::vector<unsigned char>& out);
 // Formats a partition's volume FAT with mkfs.fat: "fat" as Windows XP picks
 // FAT12 or FAT16 for its size (FAT32 where FAT16 cannot hold it), "fat32".
 bool FormatPartition(int disk, int partitionNumber, const std::string& fileSystem,
@@ -121,6 +123,13 @@ struct FormatCall {
 const std::vector<FormatCall>& FormatCalls();
 // Names of the libraries loaded now.
 std::vector<std::string> LoadedModules();
+// A DLL of the system directory (C:\\WINDOWS\\system32\\name), played by a
+// host PE file whose resources the program can then find and load.
+void SetSystemLibrary(const std::string& name, const std::string& hostPath);
+// The same with the resources given directly, for tests that shape them.
+void SetSystemLibraryResources(const std::string& name, const std::vector<Resource>& resources);
+// Resources loaded with LoadResource and not yet freed.
+int LoadedResourceCount();
 
 // Open kernel handles and registry keys.
 int OpenHandleCount();

@@ -26,6 +26,8 @@
 #define ERROR_MOD_NOT_FOUND       126L
 #define ERROR_PROC_NOT_FOUND      127L
 #define ERROR_ALREADY_EXISTS      183L
+#define ERROR_FILE_EXISTS         80L
+#define ERROR_BAD_EXE_FORMAT      193L
 #define ERROR_MORE_DATA           234L
 #define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
@@ -118,8 +120,14 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length,
                                LPWSTR wide, int wideLength);
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
+LPVOID WINAPI LockResource(HGLOBAL resource);
+DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
+BOOL WINAPI FreeResource(HGLOBAL resource);
 BOOL WINAPI FreeLibrary(HMODULE module);
 DWORD WINAPI QueryDosDeviceA(LPCSTR deviceName, LPSTR targetPath, DWORD size);
 BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR deviceName, LPCSTR targetPath);

@@ -38,6 +38,7 @@ typedef const WCHAR* LPCWSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef void* PVOID;
+typedef std::size_t SIZE_T;
 typedef DWORD* LPDWORD;
 typedef LONG* PLONG;
 typedef BOOL* LPBOOL;

@@ -1,0 +1,198 @@
+#include "bootdisk/dos_files.h"
+
+#include "app/text.h"
+
+static const int kSystemPathSize = 300;
+static const char kLibraryFile[] = "\\diskcopy.dll";
+static const char kResourceType[] = "BINFILE";
+static const int kResourceId = 1;
+static const int kTargetPathSize = 20;
+static const int kDosFileCount = 3;
+
+// The three files in the order they are written, as they are named in the
+// floppy's root directory and on the new volume.
+static const char* const kImageNames[kDosFileCount] = {"IO      SYS", "MSDOS   SYS", "COMMAND COM"};
+static const char* const kTargetNames[kDosFileCount] = {"IO.SYS", "MSDOS.SYS", "COMMAND.COM"};
+
+static const DWORD kIoSysPatchOffset = 938;
+static const DWORD kCommandComPatchOffset = 25872;
+static const BYTE kPatchByte = 0xEB;
+
+static int IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+static BYTE AsciiUpper(BYTE c)
+{
+    return (c >= 'a' && c <= 'z') ? (BYTE)(c - 'a' + 'A') : c;
+}
+
+static int NameMatches(const BYTE* entry, const char* name)
+{
+    for (int i = 0; i < DIR_ENTRY_NAME_SIZE; i++)
+        if (AsciiUpper(entry[i]) != AsciiUpper((BYTE)name[i]))
+            return 0;
+    return 1;
+}
+
+static DWORD GetLe32(const BYTE* p)
+{
+    return (DWORD)p[0] | (DWORD)p[1] << 8 | (DWORD)p[2] << 16 | (DWORD)p[3] << 24;
+}
+
+HGLOBAL ExtractImageFile(const BYTE* image, DWORD imageSize, const BYTE* entry)
+{
+    if (image == NULL || entry == NULL)
+        return NULL;
+    DWORD cluster = (DWORD)(entry[DIR_ENTRY_FIRST_CLUSTER] | entry[DIR_ENTRY_FIRST_CLUSTER + 1] << 8);
+    DWORD size = GetLe32(entry + DIR_ENTRY_FILE_SIZE);
+    if (cluster == 0 || size == 0)
+        return NULL;
+    // The file must lie inside the image: nothing is read outside it.
+    ULONGLONG start = FLOPPY_CLUSTER_BASE + (ULONGLONG)cluster * 512;
+    if (start + size > imageSize)
+        return NULL;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (block == NULL)
+        return NULL;
+    BYTE* bytes = (BYTE*)GlobalLock(block);
+    if (bytes == NULL) {
+        GlobalFree(block);
+        return NULL;
+    }
+    for (DWORD i = 0; i < size; i++)
+        bytes[i] = image[start + i];
+    GlobalUnlock(block);
+    return block;
+}
+
+int WriteBlockToFile(HGLOBAL block, const char* path)
+{
+    SIZE_T length = GlobalSize(block);
+    if (length == 0)
+        return 0;
+    void* bytes = GlobalLock(block);
+    if (bytes == NULL)
+        return 0;
+    int result = 0;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        result = WriteFile(file, bytes, (DWORD)length, &written, NULL) && written == length;
+        CloseHandle(file);
+    }
+    GlobalUnlock(block);
+    return result;
+}
+
+// The library's full path in the system directory; 0 when it cannot be had
+// or does not fit.
+static int LibraryPath(char* path, int size)
+{
+    UINT length = GetSystemDirectoryA(path, (UINT)size);
+    if (length == 0 || length >= (UINT)size)
+        return 0;
+    int tail = 0;
+    while (kLibraryFile[tail] != 0)
+        tail++;
+    if ((int)length + tail >= size)
+        return 0;
+    CopyText(path + length, size - (int)length, kLibraryFile);
+    return 1;
+}
+
+// Finds and copies the three files; -5 unless all three were made.
+static ExtractStatus CopyFilesOut(const BYTE* image, DWORD imageSize, HGLOBAL copies[kDosFileCount])
+{
+    if (imageSize < FLOPPY_ROOT_END)
+        return EXTRACT_FILE_MISSING;
+    // Every entry is looked at, also those after one that ends the directory.
+    for (int e = 0; e < FLOPPY_ROOT_ENTRIES; e++) {
+        const BYTE* entry = image + FLOPPY_ROOT_OFFSET + e * DIR_ENTRY_SIZE;
+        for (int f = 0; f < kDosFileCount; f++) {
+            if (copies[f] == NULL && NameMatches(entry, kImageNames[f])) {
+                copies[f] = ExtractImageFile(image, imageSize, entry);
+                break;
+            }
+        }
+    }
+    for (int f = 0; f < kDosFileCount; f++)
+        if (copies[f] == NULL)
+            return EXTRACT_FILE_MISSING;
+    return EXTRACT_SUCCEEDED;
+}
+
+static ExtractStatus WriteFiles(char letter, HGLOBAL copies[kDosFileCount])
+{
+    for (int f = 0; f < kDosFileCount; f++) {
+        char path[kTargetPathSize];
+        FormatText(path, sizeof path, "%c:\\%s", letter, kTargetNames[f]);
+        if (!WriteBlockToFile(copies[f], path))
+            return EXTRACT_WRITE_FAILED;
+    }
+    return EXTRACT_SUCCEEDED;
+}
+
+ExtractStatus ExtractDosFiles(char letter)
+{
+    if (!IsAsciiLetter(letter))
+        return EXTRACT_BAD_LETTER;
+    char path[kSystemPathSize];
+    if (!LibraryPath(path, sizeof path))
+        return EXTRACT_NO_LIBRARY;
+    HMODULE library = LoadLibraryA(path);
+    if (library == NULL)
+        return EXTRACT_NO_LIBRARY;
+    ExtractStatus status;
+    HRSRC found = FindResourceA(library, MAKEINTRESOURCEA(kResourceId), kResourceType);
+    HGLOBAL resource = found ? LoadResource(library, found) : NULL;
+    const BYTE* image = resource ? (const BYTE*)LockResource(resource) : NULL;
+    if (found == NULL) {
+        status = EXTRACT_NO_RESOURCE;
+    } else if (resource == NULL) {
+        status = EXTRACT_LOAD_FAILED;
+    } else if (image == NULL) {
+        status = EXTRACT_FILE_MISSING;
+    } else {
+        HGLOBAL copies[kDosFileCount] = {NULL, NULL, NULL};
+        status = CopyFilesOut(image, SizeofResource(library, found), copies);
+        if (status == EXTRACT_SUCCEEDED)
+            status = WriteFiles(letter, copies);
+        for (int f = 0; f < kDosFileCount; f++)
+            if (copies[f] != NULL)
+                GlobalFree(copies[f]);
+    }
+    if (resource != NULL)
+        FreeResource(resource);
+    FreeLibrary(library);
+    return status;
+}
+
+// Writes the patch byte at offset of an existing file; a file too short for
+// it is left as it is, and any failed step gives 0.
+static int PatchFile(const char* path, DWORD offset)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BYTE present = 0, patch = kPatchByte;
+    DWORD moved = 0;
+    int result = SetFilePointer(file, (LONG)offset, NULL, FILE_BEGIN) == offset &&
+                 ReadFile(file, &present, 1, &moved, NULL) && moved == 1 &&
+                 SetFilePointer(file, (LONG)offset, NULL, FILE_BEGIN) == offset &&
+                 WriteFile(file, &patch, 1, &moved, NULL) && moved == 1;
+    CloseHandle(file);
+    return result;
+}
+
+int PatchDosFiles(char letter)
+{
+    char path[kTargetPathSize];
+    FormatText(path, sizeof path, "%c:\\%s", letter, kTargetNames[0]);
+    if (!PatchFile(path, kIoSysPatchOffset))
+        return 0;
+    FormatText(path, sizeof path, "%c:\\%s", letter, kTargetNames[2]);
+    return PatchFile(path, kCommandComPatchOffset);
+}
