@@ -1,8 +1,212 @@
 #include "bootdisk/pipeline.h"
 
-// The stages arrive with the disk, volume and DOS file services; until then
-// there is no disk to work on and a run never succeeds.
+#include "app/disk_list.h"
+#include "app/text.h"
+#include "app/ui.h"
+#include "bootdisk/dos_files.h"
+#include "bootdisk/fat_boot.h"
+#include "disk/sector_io.h"
+#include "res/resource.h"
+#include "volume/drive_letter.h"
+#include "volume/format.h"
+
+static const int kMessageSize = 1000;
+static const char kAppTitle[] = "Tarnwick";
+static const char kFileSystem[] = "fat";
+static const BYTE kTypeFat16 = 0x06;
+static const BYTE kTypeFat16Lba = 0x0E;
+static const WORD kLastChsCylinder = 1023;
+static const int kDriveNumberOffset = 36;
+static const BYTE kHardDiskDrive = 0x80;
+static const DWORD kLetterWait = 1000;
+
+static const char kConfirmHead[] = "You are about to repartition and format a disk.\n\nDisk: ";
+static const char kConfirmTail[] =
+    "\n\nAll existing volumes and data on that disk will be lost.\n\nAre You Sure You Want To Continue?";
+
+static int IsTicked(int id)
+{
+    return IsDlgButtonChecked(g_hMainDlg, id) == BST_CHECKED;
+}
+
+void BuildBootLayout(DriveLayout4* layout, const DiskInfo* info, int enableLba)
+{
+    const DISK_GEOMETRY* g = &info->geometry;
+    // The start is computed in 32 bits, as one track of 512-byte sectors.
+    DWORD start = g->SectorsPerTrack * g->BytesPerSector;
+    layout->PartitionCount = 4;
+    for (int i = 0; i < 4; i++) {
+        PARTITION_INFORMATION* p = &layout->PartitionEntry[i];
+        p->StartingOffset.QuadPart = 0;
+        p->PartitionLength.QuadPart = 0;
+        p->HiddenSectors = 0;
+        p->PartitionNumber = (DWORD)(i + 1);
+        p->PartitionType = 0;
+        p->BootIndicator = FALSE;
+        p->RecognizedPartition = FALSE;
+        p->RewritePartition = TRUE;
+    }
+    PARTITION_INFORMATION* first = &layout->PartitionEntry[0];
+    first->StartingOffset.QuadPart = start;
+    first->PartitionLength.QuadPart = info->diskLength - (LONGLONG)start;
+    first->HiddenSectors = g->SectorsPerTrack;
+    first->PartitionType = enableLba ? kTypeFat16Lba : kTypeFat16;
+    first->BootIndicator = TRUE;
+    first->RecognizedPartition = TRUE;
+}
+
+void FixBootRecord(MbrImage* mbr, const DISK_GEOMETRY* geometry, int keepBootCode)
+{
+    if (!keepBootCode) {
+        const BYTE* code = GetMbrBootCode();
+        for (int i = 0; i < MBR_BOOT_CODE_SIZE; i++)
+            mbr->bootCode[i] = code[i];
+    }
+    // A disk of more cylinders than CHS can name ends at the last one it can.
+    DWORD lastCylinder = geometry->Cylinders.LowPart - 1;
+    PartitionSlot* first = &mbr->slots[0];
+    first->endCylinder = lastCylinder > kLastChsCylinder ? kLastChsCylinder : (WORD)lastCylinder;
+    first->endHead = (BYTE)(geometry->TracksPerCylinder - 1);
+    first->endSector = (BYTE)geometry->SectorsPerTrack;
+    mbr->signature = MBR_SIGNATURE;
+}
+
+static int Stop(const char* message)
+{
+    ShowError(message);
+    return 0;
+}
+
+// Asks before anything is touched; 1 only for Yes.
+static int Confirmed(const char* diskName)
+{
+    char message[kMessageSize];
+    FormatText(message, sizeof message, "%s%s%s", kConfirmHead, diskName, kConfirmTail);
+    return MessageBoxA(g_hMainDlg, message, kAppTitle, MB_ICONWARNING | MB_YESNO) == IDYES;
+}
+
+// Locks the drive and replaces its partition table; the error text or null.
+static const char* Repartition(int drive, const DiskInfo* info)
+{
+    HANDLE handle = OpenPhysicalDrive(drive, 0);
+    if (handle == INVALID_HANDLE_VALUE)
+        return "Failed To Open The Disk!";
+    const char* failure = 0;
+    DriveLayout4 layout;
+    DWORD returned = 0;
+    if (!DeviceIoControl(handle, FSCTL_LOCK_VOLUME, NULL, 0, NULL, 0, &returned, NULL))
+        failure = "Failed To Lock Disk!";
+    else if (!DeviceIoControl(handle, IOCTL_DISK_GET_DRIVE_LAYOUT, NULL, 0, &layout,
+                              sizeof layout, &returned, NULL))
+        failure = "Failed To Get Disk Layout!";
+    if (failure == 0) {
+        BuildBootLayout(&layout, info, IsTicked(IDC_ENABLE_LBA));
+        if (!DeviceIoControl(handle, IOCTL_DISK_SET_DRIVE_LAYOUT, &layout, sizeof layout, NULL,
+                             0, &returned, NULL))
+            failure = "Failed To Set Drive Layout!";
+    }
+    if (failure != 0)
+        ShowError(failure); // the handle, and the lock, last until the box is closed
+    CloseHandle(handle);
+    return failure;
+}
+
+// The MBR with our code and geometry; a failed write is reported and the
+// run goes on. 0 when the MBR cannot be read.
+static int RewriteBootRecord(int drive, const DiskInfo* info)
+{
+    MbrImage mbr;
+    if (!ReadMbr(drive, &mbr))
+        return Stop("Failed To Read MBR!");
+    FixBootRecord(&mbr, &info->geometry, IsTicked(IDC_KEEP_MBR_CODE));
+    if (!WriteMbr(drive, &mbr))
+        ShowError("Failed To Write MBR!");
+    SectorBuffer zero;
+    for (int i = 0; i < SECTOR_SIZE; i++)
+        zero.bytes[i] = 0;
+    WritePhysicalSectors(drive, (int)info->geometry.SectorsPerTrack, 1, &zero);
+    return 1;
+}
+
+// The new volume boots as the first hard disk.
+static int SetDriveNumber(const char* root)
+{
+    SectorBuffer sector;
+    if (!ReadVolumeSectors(root, 0, 1, &sector))
+        return 0;
+    sector.bytes[kDriveNumberOffset] = kHardDiskDrive;
+    return WriteVolumeSectors(root, 0, 1, &sector);
+}
+
+static int SetLbaType(int drive)
+{
+    MbrImage mbr;
+    if (!ReadMbr(drive, &mbr))
+        return 0;
+    mbr.slots[0].type = kTypeFat16Lba;
+    return WriteMbr(drive, &mbr);
+}
+
+static FormatStatus FormatNewVolume(char letter, const char* root)
+{
+    char message[kMessageSize];
+    FormatText(message, sizeof message, "Formating Drive...%C:\\", letter);
+    SetStatusText(message);
+    char label[VOLUME_LABEL_SIZE];
+    GetDlgItemTextA(g_hMainDlg, IDC_LABEL, label, sizeof label);
+    return FormatVolume(g_hMainDlg, root, kFileSystem, label, IsTicked(IDC_QUICK_FORMAT),
+                        IsTicked(IDC_FORCE_DISMOUNT));
+}
+
 int MakeBootableDisk(void)
 {
-    return 0;
+    int drive = GetSelectedDiskIndex();
+    if (drive < 0)
+        return Stop("Invalid Disk!");
+    const char* name = GetSelectedDiskName();
+    if (name == 0)
+        return Stop("Failed To Get Disk Name!");
+    if (!Confirmed(name))
+        return 0;
+
+    DiskInfo info;
+    SetStatusText("Checking Disk...");
+    // The number may have come to name another disk since the list was made:
+    // it must still be one the list would offer.
+    if (!QueryDiskInfo(drive, &info) || !IsListableDisk(&info))
+        return Stop("Failed To Query Disk!");
+    SetStatusText("Partitioning Disk...");
+    if (Repartition(drive, &info) != 0)
+        return 0;
+    if (!RewriteBootRecord(drive, &info))
+        return 0;
+    if (!QueryDiskInfo(drive, &info))
+        return Stop("Failed To ReQuery Disk Info!");
+
+    char letter = info.volumes[0].letter;
+    if (letter == 0) {
+        letter = AssignDriveLetter(drive, 1, 0);
+        Sleep(kLetterWait);
+    }
+    if (letter == 0)
+        return Stop("Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!");
+    char root[4] = {letter, ':', '\\', 0};
+    FormatStatus formatted = FormatNewVolume(letter, root);
+    if (formatted != FORMAT_SUCCEEDED)
+        return Stop(FormatStatusText(formatted));
+    if (!SetDriveNumber(root))
+        return Stop("Failed To Set Drive ID!");
+    if (IsTicked(IDC_ENABLE_LBA) && !SetLbaType(drive))
+        return Stop("Enable LBA: An Error occurred when trying to set LBA mode (FAT16X).");
+    SetStatusText("Writing FAT Sector Code...");
+    if (!WriteFatBootCode(letter))
+        return Stop("Error Writing FAT Code!");
+    SetStatusText("Extracting and Copying DOS Files...");
+    if (ExtractDosFiles(letter) != EXTRACT_SUCCEEDED)
+        return Stop("Error Occurred Extracting/Copying DOS Files");
+    SetStatusText("Setting File Attributes...");
+    if (!PatchDosFiles(letter))
+        return Stop("Failed To Set Dos File Attributes!");
+    SetStatusText("Operation Completed Successfully");
+    return 1;
 }

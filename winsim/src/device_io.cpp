@@ -3,6 +3,7 @@
 #include "storage.h"
 #include "volume_files.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace winsim {
@@ -198,6 +199,120 @@ BOOL AnswerDeviceNumber(const DeviceHandle& device, LPVOID out, DWORD outSize, L
     return Answered(returned, sizeof *n);
 }
 
+std::uint32_t Le32(const unsigned char* p)
+{
+    return (std::uint32_t)p[0] | (std::uint32_t)p[1] << 8 | (std::uint32_t)p[2] << 16 |
+           (std::uint32_t)p[3] << 24;
+}
+
+// The layout of the drive's MBR: one entry per slot of every partition
+// table, four at a time, so a disk with logical drives needs more room.
+BOOL AnswerDriveLayout(const DeviceHandle& device, LPVOID out, DWORD outSize, LPDWORD returned)
+{
+    if (!device.disk || device.volume)
+        return Fail(ERROR_INVALID_FUNCTION);
+    DiskDevice& disk = *device.disk;
+    std::uint64_t bps = (std::uint64_t)disk.setup.bytesPerSector;
+    unsigned char mbr[512];
+    disk.backing->Read(0, mbr, sizeof mbr);
+    int tables = 1;
+    for (int slot = 0; slot < 4; slot++) {
+        unsigned char type = mbr[446 + 16 * slot + 4];
+        if (type == 0x05 || type == 0x0F)
+            for (auto& v : disk.volumes)
+                tables += v->partitionNumber >= 5;
+    }
+    DWORD count = 4 * (DWORD)tables;
+    DWORD needed = (DWORD)(offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) +
+                           count * sizeof(PARTITION_INFORMATION));
+    if (!out || outSize < needed)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memset(out, 0, needed);
+    auto* layout = (DRIVE_LAYOUT_INFORMATION*)out;
+    layout->PartitionCount = count;
+    layout->Signature = Le32(mbr + 440);
+    for (int slot = 0; slot < 4; slot++) {
+        const unsigned char* e = mbr + 446 + 16 * slot;
+        PARTITION_INFORMATION& p = layout->PartitionEntry[slot];
+        if (e[4] == 0)
+            continue;
+        p.StartingOffset.QuadPart = (LONGLONG)(Le32(e + 8) * bps);
+        p.PartitionLength.QuadPart = (LONGLONG)(Le32(e + 12) * bps);
+        p.HiddenSectors = Le32(e + 8);
+        p.PartitionNumber = (DWORD)slot + 1;
+        p.PartitionType = e[4];
+        p.BootIndicator = e[0] == 0x80;
+        p.RecognizedPartition = TRUE;
+    }
+    return Answered(returned, needed);
+}
+
+// Writes the partition table as Windows does (CHS from the geometry, the
+// layout's signature), then finds the partitions anew and, where the
+// machine is set so, gives the first one a letter by itself.
+BOOL SetDriveLayout(const DeviceHandle& device, LPVOID in, DWORD inSize)
+{
+    if (!device.disk || device.volume)
+        return Fail(ERROR_INVALID_FUNCTION);
+    if (!(device.access & GENERIC_WRITE))
+        return Fail(ERROR_ACCESS_DENIED);
+    auto* layout = (const DRIVE_LAYOUT_INFORMATION*)in;
+    std::size_t header = offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry);
+    if (!in || inSize < header || layout->PartitionCount == 0 || layout->PartitionCount > 4 ||
+        inSize < header + layout->PartitionCount * sizeof(PARTITION_INFORMATION))
+        return Fail(ERROR_INVALID_PARAMETER);
+    DiskDevice& disk = *device.disk;
+    const DiskSetup& setup = disk.setup;
+    std::uint64_t bps = (std::uint64_t)setup.bytesPerSector;
+    unsigned char mbr[512];
+    disk.backing->Read(0, mbr, sizeof mbr);
+    for (DWORD i = 0; i < layout->PartitionCount; i++) {
+        const PARTITION_INFORMATION& p = layout->PartitionEntry[i];
+        if (!p.RewritePartition)
+            continue;
+        unsigned char* e = mbr + 446 + 16 * i;
+        std::memset(e, 0, 16);
+        if (p.PartitionType == 0)
+            continue;
+        std::uint64_t start = (std::uint64_t)p.StartingOffset.QuadPart;
+        std::uint64_t length = (std::uint64_t)p.PartitionLength.QuadPart;
+        if (start % bps || length % bps || length == 0 || start + length > setup.size ||
+            start / bps > 0xFFFFFFFFu || length / bps > 0xFFFFFFFFu)
+            return Fail(ERROR_INVALID_PARAMETER);
+        std::uint32_t first = (std::uint32_t)(start / bps);
+        std::uint32_t count = (std::uint32_t)(length / bps);
+        e[0] = p.BootIndicator ? 0x80 : 0x00;
+        ChsBytes(first, setup.heads, setup.sectorsPerTrack, e + 1);
+        e[4] = p.PartitionType;
+        ChsBytes(first + count - 1, setup.heads, setup.sectorsPerTrack, e + 5);
+        for (int b = 0; b < 4; b++) {
+            e[8 + b] = (unsigned char)(first >> (8 * b));
+            e[12 + b] = (unsigned char)(count >> (8 * b));
+        }
+    }
+    for (int b = 0; b < 4; b++)
+        mbr[440 + b] = (unsigned char)(layout->Signature >> (8 * b));
+    mbr[510] = 0x55;
+    mbr[511] = 0xAA;
+    int number = DriveNumber(&disk);
+    if (setup.isProtected) {
+        ProtectedWrite attempt{number, 0, sizeof mbr};
+        S().protectedWrites.push_back(attempt);
+        if (M().observer)
+            M().observer->ProtectedWriteAttempted(attempt);
+        return Fail(ERROR_WRITE_PROTECT);
+    }
+    disk.backing->Write(0, mbr, sizeof mbr);
+    RescanPartitions(number);
+    if (setup.autoMount)
+        for (char c = 'C'; c <= 'Z'; c++)
+            if (!S().letters.count(c) && !S().foreign.count(c) && !S().dosDevices.count(c)) {
+                MountVolume(number, 1, c);
+                break;
+            }
+    return TRUE;
+}
+
 } // namespace
 
 } // namespace winsim
@@ -377,6 +492,10 @@ BOOL WINAPI DeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, 
         return AnswerPartitionInfo(*device, out, outSize, returned);
     case IOCTL_STORAGE_GET_DEVICE_NUMBER:
         return AnswerDeviceNumber(*device, out, outSize, returned);
+    case IOCTL_DISK_GET_DRIVE_LAYOUT:
+        return AnswerDriveLayout(*device, out, outSize, returned);
+    case IOCTL_DISK_SET_DRIVE_LAYOUT:
+        return SetDriveLayout(*device, in, inSize);
     case FSCTL_LOCK_VOLUME:
         // Only the one handle may be open on a device that gets locked, and
         // no file on the volume.
