@@ -61,8 +61,11 @@ bool WindowsFatLayout(std::uint64_t bytes, FatLayout& layout)
         layout.sectorsPerCluster = 0;
         return true;
     }
+    // By size, and never more clusters than FAT16 can count: a volume just
+    // below a boundary takes the next cluster size.
+    const std::uint64_t kMaxFat16Clusters = 65524;
     for (const auto& row : kFat16) {
-        if (bytes <= row.upTo) {
+        if (bytes <= row.upTo && bytes / (512ull * row.sectorsPerCluster) <= kMaxFat16Clusters) {
             layout.fatBits = 16;
             layout.sectorsPerCluster = row.sectorsPerCluster;
             return true;

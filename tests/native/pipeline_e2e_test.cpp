@@ -1,0 +1,242 @@
+// The Start pipeline end to end through tarnwick-sim: a virtual stick made
+// bootable, then read back with the tools other systems use.
+#include <gtest/gtest.h>
+
+#include "disk/mbr.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+extern const unsigned char g_fatBootCode[450];
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Variant {
+    std::string name;
+    std::uint64_t size = 64ull << 20;
+    int heads = 255;
+    int sectorsPerTrack = 63;
+    bool lba = false;
+    bool keepMbrCode = false;
+    bool quick = true;
+    bool autoMount = true;
+};
+
+std::vector<unsigned char> ReadBytes(const fs::path& path, std::uint64_t offset = 0,
+                                     std::size_t length = 0)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (length == 0) {
+        std::ostringstream all;
+        all << in.rdbuf();
+        std::string s = all.str();
+        return std::vector<unsigned char>(s.begin(), s.end());
+    }
+    std::vector<unsigned char> bytes(length);
+    in.seekg((std::streamoff)offset);
+    in.read((char*)bytes.data(), (std::streamsize)length);
+    return bytes;
+}
+
+int Shell(const std::string& command, std::string* output = nullptr)
+{
+    std::string log = (fs::temp_directory_path() / "tarnwick-e2e-shell.log").string();
+    int raw = std::system((command + " >'" + log + "' 2>&1").c_str());
+    if (output)
+        *output = std::string((const char*)ReadBytes(log).data(), ReadBytes(log).size());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+class PipelineEndToEnd : public testing::TestWithParam<Variant> {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("tarnwick-e2e-" + GetParam().name + "-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Scenario(const Variant& v, const std::string& answer)
+    {
+        std::uint64_t sectors = v.size / 512 - (std::uint64_t)v.sectorsPerTrack;
+        std::string actions = R"([{"do":"type","control":"IDC_LABEL","text":"DOSBOOT"})";
+        if (v.quick)
+            actions += R"(,{"do":"click","control":"IDC_QUICK_FORMAT"})";
+        if (v.lba)
+            actions += R"(,{"do":"click","control":"IDC_ENABLE_LBA"})";
+        if (v.keepMbrCode)
+            actions += R"(,{"do":"click","control":"IDC_KEEP_MBR_CODE"})";
+        actions += R"(,{"do":"click","control":"IDOK"}])";
+        return std::string(R"({"disks":[{"friendlyName":"WDC WD800JD","instanceId":"IDE\\DiskWDC\\1",
+            "media":"fixed","size":80026361856,"partitions":[{"slot":0,"start":63,
+            "sectors":156296322,"type":7,"active":true,"letter":"C"}]},
+          {"friendlyName":"Generic Flash Disk USB Device","instanceId":"USBSTOR\\Disk&Ven_Generic\\1",
+            "media":"removable","size":)") + std::to_string(v.size) + R"(,"heads":)" +
+               std::to_string(v.heads) + R"(,"sectorsPerTrack":)" +
+               std::to_string(v.sectorsPerTrack) + R"(,"image":"stick.img","autoMount":)" +
+               (v.autoMount ? "true" : "false") +
+               R"(,"partitions":[{"slot":0,"start":)" + std::to_string(v.sectorsPerTrack) +
+               R"(,"sectors":)" + std::to_string(sectors) +
+               R"(,"type":11,"format":"fat","label":"OLDSTICK","letter":"E"}]}],
+          "letters":{"A":"floppy"},"diskcopy":")" DISKCOPY_DLL R"(","answers":[")" + answer +
+               R"("],"actions":)" + actions + "}";
+    }
+
+    // Runs the scenario; the transcript's lines.
+    std::vector<std::string> Run(const std::string& scenario, int& status)
+    {
+        std::ofstream(dir / "scenario.json") << scenario;
+        std::string out;
+        status = Shell(std::string("'") + TARNWICK_SIM + "' '" + (dir / "scenario.json").string() +
+                       "'", &out);
+        std::vector<std::string> lines;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    fs::path dir;
+};
+
+std::vector<std::string> Events(const std::vector<std::string>& lines, const std::string& kind)
+{
+    std::vector<std::string> found;
+    for (const auto& line : lines)
+        if (line.find("{\"event\":\"" + kind + "\"") == 0)
+            found.push_back(line);
+    return found;
+}
+
+} // namespace
+
+TEST_P(PipelineEndToEnd, MakesABootableStick)
+{
+    const Variant v = GetParam();
+    // An old boot code of its own, to see it kept or replaced.
+    {
+        std::ofstream image(dir / "stick.img", std::ios::binary);
+        std::vector<char> old(440);
+        for (std::size_t i = 0; i < old.size(); i++)
+            old[i] = (char)(i * 13 + 5);
+        image.write(old.data(), (std::streamsize)old.size());
+    }
+    int status = -1;
+    std::vector<std::string> lines = Run(Scenario(v, "yes"), status);
+    ASSERT_EQ(status, 0) << (lines.empty() ? "" : lines.back());
+
+    std::vector<std::string> statuses;
+    for (const auto& line : Events(lines, "status"))
+        if (line.find("Formating...(") == std::string::npos)
+            statuses.push_back(line.substr(std::string(R"({"event":"status","text":")").size()));
+    std::vector<std::string> wanted = {"Checking Disk...\"}", "Partitioning Disk...\"}",
+                                       "Formating Drive...D:\\\\\"}",
+                                       "Writing FAT Sector Code...\"}",
+                                       "Extracting and Copying DOS Files...\"}",
+                                       "Setting File Attributes...\"}",
+                                       "Operation Completed Successfully\"}", "\"}"};
+    // Windows mounts the new partition at the first free letter from C, the
+    // program at the first from D: here both give D.
+    EXPECT_EQ(statuses, wanted);
+    EXPECT_GE(Events(lines, "status").size(), wanted.size() + 3); // rising percentages between
+    ASSERT_EQ(Events(lines, "box").size(), 2u);
+    EXPECT_NE(Events(lines, "box")[1].find("Operation Completed Successfully!"), std::string::npos);
+    EXPECT_EQ(Events(lines, "sleep"),
+              v.autoMount ? std::vector<std::string>{}
+                          : std::vector<std::string>{R"({"event":"sleep","ms":1000})"});
+    EXPECT_EQ(lines.back(), R"({"event":"exit","code":0,"openHandles":0,"memoryBlocks":0})");
+
+    // The partition table, as sfdisk reads it.
+    std::uint64_t spt = (std::uint64_t)v.sectorsPerTrack;
+    std::uint64_t sectors = v.size / 512 - spt;
+    std::string dump;
+    ASSERT_EQ(Shell("sfdisk --dump '" + (dir / "stick.img").string() + "'", &dump), 0);
+    std::string line = "start=" + std::string(12 - std::to_string(spt).size(), ' ') +
+                       std::to_string(spt) + ", size=" +
+                       std::string(12 - std::to_string(sectors).size(), ' ') +
+                       std::to_string(sectors) + ", type=" + (v.lba ? "e" : "6") + ", bootable";
+    EXPECT_NE(dump.find(line), std::string::npos) << dump;
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 7) << dump; // one partition only
+
+    std::vector<unsigned char> mbr = ReadBytes(dir / "stick.img", 0, 512);
+    MbrImage decoded;
+    DecodeMbr(mbr.data(), &decoded);
+    for (int i = 0; i < (v.keepMbrCode ? 440 : MBR_BOOT_CODE_SIZE); i++)
+        ASSERT_EQ(mbr[i], v.keepMbrCode ? (unsigned char)(i * 13 + 5) : GetMbrBootCode()[i]) << i;
+    std::uint64_t cylinders = v.size / (512ull * v.heads * spt);
+    EXPECT_EQ(decoded.slots[0].endCylinder, std::min<std::uint64_t>(cylinders - 1, 1023));
+    EXPECT_EQ(decoded.slots[0].endHead, v.heads - 1);
+    EXPECT_EQ(decoded.slots[0].endSector, v.sectorsPerTrack);
+    EXPECT_EQ(decoded.signature, 0xAA55);
+    for (int slot = 1; slot < 4; slot++)
+        EXPECT_EQ(decoded.slots[slot].type, 0);
+
+    // The volume: the drive number, our boot code, a clean FAT, the files.
+    std::vector<unsigned char> boot = ReadBytes(dir / "stick.img", spt * 512, 512);
+    EXPECT_EQ(boot[36], 0x80);
+    EXPECT_TRUE(std::equal(boot.begin() + 62, boot.end(), g_fatBootCode));
+    std::string part = (dir / "part.img").string();
+    ASSERT_EQ(Shell("dd if='" + (dir / "stick.img").string() + "' of='" + part +
+                    "' bs=1M iflag=skip_bytes skip=" + std::to_string(spt * 512) +
+                    " conv=sparse"), 0);
+    std::string fsck;
+    EXPECT_EQ(Shell("fsck.fat -n '" + part + "'", &fsck), 0) << fsck;
+    const std::pair<const char*, const char*> files[] = {
+        {"IO.SYS", FIXTURE_IO_SYS}, {"MSDOS.SYS", FIXTURE_MSDOS_SYS},
+        {"COMMAND.COM", FIXTURE_COMMAND_COM}};
+    for (const auto& [name, fixture] : files) {
+        std::string copy = (dir / name).string();
+        ASSERT_EQ(Shell("MTOOLS_SKIP_CHECK=1 mcopy -n -i '" + part + "' ::" + name + " '" + copy +
+                        "'"), 0) << name;
+        std::vector<unsigned char> want = ReadBytes(fixture);
+        if (std::string(name) == "IO.SYS")
+            want[938] = 0xEB;
+        if (std::string(name) == "COMMAND.COM")
+            want[25872] = 0xEB;
+        EXPECT_TRUE(ReadBytes(copy) == want) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sticks, PipelineEndToEnd,
+    testing::Values(Variant{"typical"}, Variant{"lba", 64ull << 20, 255, 63, true},
+                    Variant{"keep_mbr_code", 64ull << 20, 255, 63, false, true},
+                    Variant{"full_format", 64ull << 20, 255, 63, false, false, false},
+                    Variant{"no_auto_mount", 64ull << 20, 255, 63, false, false, true, false},
+                    Variant{"stick_16MiB", 16ull << 20}, Variant{"stick_256MiB", 256ull << 20},
+                    Variant{"stick_2GiB_64x32", 2048ull << 20, 64, 32, true}),
+    [](const testing::TestParamInfo<Variant>& info) { return info.param.name; });
+
+class PipelineAnswer : public PipelineEndToEnd {};
+
+TEST_P(PipelineAnswer, NoChangesNoByteOfAnyDisk)
+{
+    int status = -1;
+    std::string scenario = Scenario(GetParam(), "no");
+    Run(R"({"disks":[]})", status); // nothing
+    std::vector<std::string> lines;
+    {
+        // Made once by a first run that only opens and closes the dialog.
+        std::string setup = scenario;
+        std::size_t actions = setup.find("\"actions\":");
+        setup = setup.substr(0, actions) + "\"actions\":[]}";
+        Run(setup, status);
+        ASSERT_EQ(status, 0);
+    }
+    std::vector<unsigned char> before = ReadBytes(dir / "stick.img");
+    lines = Run(scenario, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(ReadBytes(dir / "stick.img") == before);
+    EXPECT_EQ(Events(lines, "box").size(), 1u);
+    EXPECT_EQ(Events(lines, "status"), std::vector<std::string>{R"({"event":"status","text":""})"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Sticks, PipelineAnswer, testing::Values(Variant{"answer_no"}),
+                         [](const testing::TestParamInfo<Variant>& info) { return info.param.name; });
