@@ -2,22 +2,77 @@
 # Runs one Windows test program under 32-bit Wine on a private X server, in a
 # throwaway prefix, and exits with the program's exit code.
 #
-#   wine-test.sh [--screenshots DIR] PROGRAM [ARGS...]
+#   wine-test.sh [--screenshots DIR] [--system-dll PATH]... [--block-drive LETTER]
+#                PROGRAM [ARGS...]
 #
 # With --screenshots, the program asks for screen shots by writing
 # DIR/NAME.request holding "WIDTH HEIGHT X Y" (screen pixels); this script
 # answers with DIR/NAME.png and DIR/NAME.done, or DIR/NAME.failed.
 #
+# --system-dll copies a DLL into the prefix's system directory
+# (C:\windows\system32), where LoadLibrary finds it by its file name.
+#
+# --block-drive adds LETTER: as a drive whose device is a loop device that
+# has nothing attached. Wine dismounts only drives on block devices, so this
+# is the letter that can be opened as \\.\X:, locked and dismounted. The
+# device is never attached, read or written. With no such device free (or
+# not as root), the script exits with 77, the test's "skipped".
+#
 # WINE_TEST_TIMEOUT bounds the program's run in seconds (default 90).
 set -u
 
+usage="usage: wine-test.sh [--screenshots DIR] [--system-dll PATH]... \
+[--block-drive LETTER] PROGRAM [ARGS...]"
+nl='
+'
 shots=""
-if [ "${1:-}" = "--screenshots" ]; then
-    shots=${2:?--screenshots needs a directory}
-    shift 2
-fi
-program=${1:?usage: wine-test.sh [--screenshots DIR] PROGRAM [ARGS...]}
+system_dlls=""
+block_drive=""
+while :; do
+    case "${1:-}" in
+    --screenshots)
+        shots=${2:?--screenshots needs a directory}
+        shift 2
+        ;;
+    --system-dll)
+        [ -f "${2:-}" ] || { echo "wine-test: no DLL ${2:-}" >&2; exit 2; }
+        system_dlls="$system_dlls$2$nl"
+        shift 2
+        ;;
+    --block-drive)
+        case "${2:-}" in
+        [a-zA-Z]) block_drive=$(printf %s "$2" | tr '[:upper:]' '[:lower:]') ;;
+        *) echo "wine-test: --block-drive needs one letter" >&2; exit 2 ;;
+        esac
+        shift 2
+        ;;
+    *) break ;;
+    esac
+done
+program=${1:?$usage}
 shift
+
+# A loop device with nothing attached (size 0), so nothing can be mounted
+# from it, that this user may open.
+free_loop_device() {
+    for device in /dev/loop[0-9]*; do
+        if [ ! -b "$device" ] || [ ! -r "$device" ] || [ ! -w "$device" ]; then
+            continue
+        fi
+        [ "$(cat "/sys/block/${device#/dev/}/size" 2>/dev/null)" = 0 ] || continue
+        grep -q "^$device " /proc/mounts && continue
+        echo "$device"
+        return 0
+    done
+    return 1
+}
+
+if [ -n "$block_drive" ]; then
+    block_device=$(free_loop_device) || {
+        echo "wine-test: no free loop device for drive $block_drive:, skipped" >&2
+        exit 77
+    }
+fi
 
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX") || exit 1
 WINEARCH=win32
@@ -59,6 +114,20 @@ if ! timeout 120 wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
     echo "wine-test: wineboot failed" >&2
     cat "$work/wineboot.log" >&2
     exit 1
+fi
+old_ifs=$IFS
+IFS=$nl
+for dll in $system_dlls; do
+    cp "$dll" "$WINEPREFIX/drive_c/windows/system32/" || exit 1
+done
+IFS=$old_ifs
+if [ -n "$block_drive" ]; then
+    # The drive's root is a folder, its device the loop device. Wine reads
+    # its drives when it starts, so it starts again.
+    mkdir -p "$WINEPREFIX/drives/$block_drive" || exit 1
+    ln -s "../drives/$block_drive" "$WINEPREFIX/dosdevices/$block_drive:" || exit 1
+    ln -s "$block_device" "$WINEPREFIX/dosdevices/$block_drive::" || exit 1
+    timeout 15 wineserver -k 2>/dev/null
 fi
 # Without a window manager Wine must draw the frames and captions itself.
 timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \

@@ -45,7 +45,8 @@ std::vector<unsigned char> ReadBytes(const fs::path& path, std::uint64_t offset 
 
 int Shell(const std::string& command, std::string* output = nullptr)
 {
-    std::string log = (fs::temp_directory_path() / "tarnwick-e2e-shell.log").string();
+    std::string log =
+        (fs::temp_directory_path() / ("tarnwick-e2e-" + std::to_string(::getpid()) + ".log")).string();
     int raw = std::system((command + " >'" + log + "' 2>&1").c_str());
     if (output)
         *output = std::string((const char*)ReadBytes(log).data(), ReadBytes(log).size());

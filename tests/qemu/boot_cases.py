@@ -14,12 +14,12 @@ import sys
 
 from disk_image import partition_entry, write_image
 import seabios_console
+from seabios_console import after_booting
 
 DISK_SECTORS = 131072          # 64 MiB, sparse; room for LBAs past 65535
 BLANK = bytes(512)             # a sector without the boot signature
 BACKUP = 6                     # where FAT32 keeps its boot sector's copy
 TABLE = 0x07BE                 # the relocated partition table
-BOOTING = "Booting from Hard Disk..."
 INVALID = "Invalid partition table"
 ERROR = "Error loading operating system"
 MISSING = "Missing operating system"
@@ -82,14 +82,6 @@ def case_table():
     cases["backup-read-fails"] = (
         [e(0x80, 0x0B, DISK_SECTORS - 3)], {DISK_SECTORS - 3: BLANK}, ERROR)
     return cases
-
-
-def after_booting(text):
-    """The screen after the last "Booting from Hard Disk...", wrapped lines
-    joined (SeaBIOS breaks them at 80 columns)."""
-    joined = text.replace("\r", "").replace("\n", "")
-    start = joined.rfind(BOOTING)
-    return None if start < 0 else joined[start + len(BOOTING):]
 
 
 def run(name, bus, mbr_path, probe_path, workdir):

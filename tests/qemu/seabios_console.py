@@ -9,6 +9,7 @@ import time
 
 # SeaBIOS takes the serial console port from this fw_cfg file (0x3F8, LE).
 SERCON_PORT = b"\xf8\x03"
+BOOTING = "Booting from Hard Disk..."
 ANSI_ESCAPE = re.compile(r"\x1b(\[[0-9;?]*[A-Za-z]|[A-Za-z])")
 
 BUSES = {
@@ -25,11 +26,22 @@ def screen_text(raw):
     return ANSI_ESCAPE.sub("", raw.decode("latin-1"))
 
 
-def boot(image, bus, workdir, finished, limit=20.0, grace=0.3, quiet=5.0):
+def after_booting(text, first=False):
+    """The screen after the last (or the first) "Booting from Hard Disk...",
+    wrapped lines joined (SeaBIOS breaks them at 80 columns); None before
+    it."""
+    joined = text.replace("\r", "").replace("\n", "")
+    start = joined.find(BOOTING) if first else joined.rfind(BOOTING)
+    return None if start < 0 else joined[start + len(BOOTING):]
+
+
+def boot(image, bus, workdir, finished, limit=20.0, grace=0.3, quiet=5.0,
+         answer=None):
     """Boots image from bus until finished(text) is true (then `grace` more
     seconds, to catch anything printed after it), the screen stays unchanged
     for `quiet` seconds once it has begun (a guest halted on something
-    unexpected) or `limit` seconds pass.
+    unexpected) or `limit` seconds pass. answer: (asks(text), keys): the
+    keys are typed on the serial port once, as soon as asks(text) is true.
     Returns (text, finished, qemu's stderr)."""
     port_file = os.path.join(workdir, "sercon-port")
     with open(port_file, "wb") as f:
@@ -43,8 +55,9 @@ def boot(image, bus, workdir, finished, limit=20.0, grace=0.3, quiet=5.0):
     raw = b""
     done = False
     with open(stderr_path, "wb") as err:
-        qemu = subprocess.Popen(command, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.PIPE, stderr=err)
+        qemu = subprocess.Popen(
+            command, stdout=subprocess.PIPE, stderr=err,
+            stdin=subprocess.PIPE if answer else subprocess.DEVNULL)
         try:
             deadline = time.monotonic() + limit
             while time.monotonic() < deadline:
@@ -59,6 +72,10 @@ def boot(image, bus, workdir, finished, limit=20.0, grace=0.3, quiet=5.0):
                 if not chunk:
                     break
                 raw += chunk
+                if answer and answer[0](screen_text(raw)):
+                    qemu.stdin.write(answer[1])
+                    qemu.stdin.flush()
+                    answer = None
                 if not done and finished(screen_text(raw)):
                     done = True
                     deadline = min(deadline, time.monotonic() + grace)

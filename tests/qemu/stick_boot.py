@@ -1,0 +1,84 @@
+"""Makes a virtual stick bootable with the real program on the simulated
+machine (tarnwick-sim), then boots it in QEMU to the probe IO.SYS's
+verdict. Usage: stick_boot.py CASE BUS --sim SIM --diskcopy DLL --workdir DIR
+(--list prints the cases)."""
+
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+
+import seabios_console
+from seabios_console import after_booting
+
+VERDICT = re.compile(r"IOSYS PROBE \S+")
+
+# The stick's geometry is the one the BIOS presents for 64 MiB (16 heads,
+# 63 sectors), so that cylinder-head-sector reads land where they should.
+CASES = {
+    "chs": {"lba": False, "expect": "IOSYS PROBE OK LBA=06 DI=0002 PATCHED"},
+    "lba": {"lba": True, "expect": "IOSYS PROBE OK LBA=0E DI=0002 PATCHED"},
+}
+
+
+def scenario(case, diskcopy):
+    actions = [{"do": "type", "control": "IDC_LABEL", "text": "DOSBOOT"},
+               {"do": "click", "control": "IDC_QUICK_FORMAT"}]
+    if CASES[case]["lba"]:
+        actions.append({"do": "click", "control": "IDC_ENABLE_LBA"})
+    actions.append({"do": "click", "control": "IDOK"})
+    return {
+        "disks": [{
+            "friendlyName": "Generic Flash Disk USB Device",
+            "instanceId": "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk\\1",
+            "media": "removable", "size": 64 << 20, "heads": 16,
+            "sectorsPerTrack": 63, "image": "stick.img",
+            "partitions": [{"slot": 0, "start": 63, "sectors": (64 << 11) - 63,
+                            "type": 11, "format": "fat", "label": "OLDSTICK",
+                            "letter": "E"}]}],
+        "diskcopy": diskcopy,
+        "answers": ["yes"],
+        "actions": actions,
+    }
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--list", action="store_true")
+    parser.add_argument("case", nargs="?", choices=sorted(CASES))
+    parser.add_argument("bus", nargs="?", choices=sorted(seabios_console.BUSES))
+    for option in ("--sim", "--diskcopy", "--workdir"):
+        parser.add_argument(option)
+    args = parser.parse_args()
+    if args.list:
+        print(";".join(CASES))
+        return 0
+    os.makedirs(args.workdir, exist_ok=True)
+    image = os.path.join(args.workdir, "stick.img")
+    if os.path.exists(image):
+        os.remove(image)
+    path = os.path.join(args.workdir, "scenario.json")
+    with open(path, "w") as f:
+        json.dump(scenario(args.case, args.diskcopy), f)
+    made = subprocess.run([args.sim, path], capture_output=True, text=True)
+    if made.returncode != 0 or "Operation Completed Successfully!" not in made.stdout:
+        print(f"tarnwick-sim failed ({made.returncode}):\n{made.stdout}{made.stderr}")
+        return 1
+
+    def finished(text):
+        return VERDICT.search(after_booting(text, first=True) or "")
+
+    text, done, stderr = seabios_console.boot(image, args.bus, args.workdir, finished)
+    got = after_booting(text, first=True)
+    expected = CASES[args.case]["expect"]
+    print(f"{args.case} on {args.bus}: {got!r}")
+    if done and got == expected:
+        return 0
+    print(f"  expected: {expected!r}\n  screen: {text!r}\n  qemu: {stderr.strip()!r}")
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
