@@ -96,6 +96,7 @@ TEST(MainDialog, LabelBoxTakesElevenCharactersAndKeepsThemAcrossSelections)
 TEST(MainDialog, EnterInTheLabelBoxRunsStart)
 {
     ProgramRun run;
+    run.Answer(IDNO);
     run.Then([](HWND dialog) {
         OfferDisk(dialog, "Stick 64Mb", 1);
         SetDlgItemTextA(dialog, IDC_STATUS, "left over");
@@ -103,8 +104,9 @@ TEST(MainDialog, EnterInTheLabelBoxRunsStart)
         winsim::UserEnter(dialog);
     });
     EXPECT_EQ(run.Run(), 0);
-    // A run that does not succeed shows no completion box; the line is cleared.
-    EXPECT_EQ(run.Count("box"), 0);
+    // Start asks first; after No there is no other box and the line is cleared.
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].type, (UINT)(MB_ICONWARNING | MB_YESNO));
     EXPECT_EQ(run.StatusTexts(), (std::vector<std::string>{"left over", ""}));
 }
 

@@ -47,8 +47,9 @@ enum Level { kTypeLevel, kNameLevel, kLanguageLevel };
 // Real trees have a few thousand entries; crafted ones may share
 // directories so that a walk would never end.
 constexpr std::size_t kMaxEntries = 1 << 16;
-// Leaves may share bytes and repeat a type's name, but never to many times
-// the image's size; the budget bounds what a crafted tree makes us copy.
+// Leaves may share bytes and repeat a type's name, but a real file's never
+// add up to many times its size; the budget bounds what a crafted tree
+// makes us copy.
 constexpr std::size_t kCopyBudgetFactor = 16;
 constexpr std::size_t kCopyBudgetExtra = 1 << 20;
 
@@ -206,13 +207,13 @@ private:
             return Fail("resource data entry outside its section");
         DWORD rva = tree_.Dword(offset);
         DWORD size = tree_.Dword(offset + 4);   // the code page that follows is not kept
+        Bytes bytes;
+        if (size != 0 && !sections_.Range(rva, size, bytes))
+            return Fail("resource data outside the image's sections");
         std::size_t cost = path.typeName.size() + path.nameText.size() + size;
         if (cost > budget_)
             return Fail("resource tree copies more than the image holds");
         budget_ -= cost;
-        Bytes bytes;
-        if (size != 0 && !sections_.Range(rva, size, bytes))
-            return Fail("resource data outside the image's sections");
         Resource res = path;
         res.data.assign(bytes.data, bytes.data + bytes.size);
         out_.push_back(std::move(res));
@@ -276,7 +277,8 @@ bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<R
     std::vector<Section> sections;
     for (std::size_t i = 0; i < sectionCount; ++i) {
         std::size_t at = table + i * kSectionHeaderSize;
-        sections.push_back({file.Dword(at + kSectionRvaField), file.Dword(at + kSectionRawSizeField),
+        sections.push_back({file.Dword(at + kSectionRvaField),
+                            file.Dword(at + kSectionRawSizeField),
                             file.Dword(at + kSectionRawOffsetField)});
     }
     SectionMap map(file, std::move(sections));
