@@ -51,6 +51,8 @@ def main():
     parser.add_argument("bus", nargs="?", choices=sorted(seabios_console.BUSES))
     for option in ("--sim", "--diskcopy", "--workdir"):
         parser.add_argument(option)
+    parser.add_argument("--show", action="store_true",
+                        help="print the program's transcript and the boot screen")
     args = parser.parse_args()
     if args.list:
         print(";".join(CASES))
@@ -63,6 +65,8 @@ def main():
     with open(path, "w") as f:
         json.dump(scenario(args.case, args.diskcopy), f)
     made = subprocess.run([args.sim, path], capture_output=True, text=True)
+    if args.show:
+        print(made.stdout, end="")
     if made.returncode != 0 or "Operation Completed Successfully!" not in made.stdout:
         print(f"tarnwick-sim failed ({made.returncode}):\n{made.stdout}{made.stderr}")
         return 1
@@ -73,6 +77,9 @@ def main():
     text, done, stderr = seabios_console.boot(image, args.bus, args.workdir, finished)
     got = after_booting(text, first=True)
     expected = CASES[args.case]["expect"]
+    if args.show:
+        print(f"== QEMU boots {image} from {args.bus.upper()}:")
+        print(text.replace("\r", "").rstrip())
     print(f"{args.case} on {args.bus}: {got!r}")
     if done and got == expected:
         return 0
