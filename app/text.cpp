@@ -107,3 +107,13 @@ int CopyText(char* buffer, int size, const char* source)
     buffer[length] = 0;
     return length;
 }
+
+int IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
+}

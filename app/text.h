@@ -14,4 +14,8 @@ int FormatTextV(char* buffer, int size, const char* format, va_list args);
 // length copied. A null source gives the empty text.
 int CopyText(char* buffer, int size, const char* source);
 
+// ASCII only: drive letters and 8.3 names, whatever the code page.
+int IsAsciiLetter(char c);
+char AsciiUpper(char c);
+
 #endif

@@ -18,20 +18,10 @@ static const DWORD kIoSysPatchOffset = 938;
 static const DWORD kCommandComPatchOffset = 25872;
 static const BYTE kPatchByte = 0xEB;
 
-static int IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-static BYTE AsciiUpper(BYTE c)
-{
-    return (c >= 'a' && c <= 'z') ? (BYTE)(c - 'a' + 'A') : c;
-}
-
 static int NameMatches(const BYTE* entry, const char* name)
 {
     for (int i = 0; i < DIR_ENTRY_NAME_SIZE; i++)
-        if (AsciiUpper(entry[i]) != AsciiUpper((BYTE)name[i]))
+        if (AsciiUpper((char)entry[i]) != AsciiUpper(name[i]))
             return 0;
     return 1;
 }

@@ -27,16 +27,6 @@ static const BYTE kFloppyPrefix[] = {'\\', 0, '?', 0, '?', 0, '\\', 0,
 static char g_instanceId[kInstanceIdBytes + 1];
 static char g_friendlyName[kFriendlyNameBytes + 1];
 
-static int IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-static char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-}
-
 // Reads a value into buffer (size bytes offered, one more for the
 // terminator); 1 on success.
 static int ReadTextValue(HKEY key, const char* name, char* buffer, DWORD size)

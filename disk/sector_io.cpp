@@ -8,11 +8,6 @@ static const int kDrivePathSize = 32;
 static const int kVolumePathSize = 20;
 static const int kRootVolumePathSize = 10;
 
-static int IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 static HANDLE OpenDevice(const char* path, int readOnly)
 {
     DWORD access = readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;

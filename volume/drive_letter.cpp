@@ -10,11 +10,6 @@ static const char kFirstChosenLetter = 'D';
 static const DWORD kDefineFlags = DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM;
 static const DWORD kRemoveFlags = DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_NO_BROADCAST_SYSTEM;
 
-static int IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // The first letter from D to Z that is not a logical drive, or 0.
 static char FirstFreeLetter(void)
 {

@@ -38,16 +38,6 @@ static HWND g_progressWindow = NULL;
 static int g_formatCancelled = 0;
 static char g_statusText[kStatusTextSize];
 
-static int IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-static char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-}
-
 static int TextLength(const char* text, int limit)
 {
     int n = 0;
