@@ -1,116 +1,107 @@
 // A stand-in for the Windows format library. FormatEx formats nothing: it
-// drives the caller's callback as the test asks and writes down what it was
-// given. Read at every call, from the environment:
-//
-//   FMIFS_FIXTURE_MODE      "success" (the default): the progress reports,
-//                           then completion TRUE; "failure": the reports,
-//                           then completion FALSE; "silent": the reports and
-//                           no completion at all
-//   FMIFS_FIXTURE_PROGRESS  the percentages to report, comma-separated
-//                           (default 0,25,50,75,100)
-//   FMIFS_FIXTURE_LOG       a file that gets one line per call, tab-separated
-//                           key=value fields: root, media, fs, label (the
-//                           text "(null)" for a null pointer), quick,
-//                           cluster, answers (the callback's results in
-//                           order, completion last) and slip (the largest
-//                           stack error of the callback calls, 0 when right)
-//
-// A FALSE answer to a progress report stops the reports; completion FALSE
-// follows, whatever the mode.
-#include "stdcall_probe.h"
+// drives the caller's callback as the environment asks and logs what it got.
+//   FMIFS_FIXTURE_MODE      "success" (default) or "failure": the progress
+//                           reports, then that completion; "silent": no
+//                           completion. A FALSE answer stops the reports and
+//                           completion FALSE follows, whatever the mode.
+//   FMIFS_FIXTURE_PROGRESS  the percentages (default 0,25,50,75,100)
+//   FMIFS_FIXTURE_LOG       gets a line per call: "FormatEx(ROOT, MEDIA, FS,
+//                           LABEL, QUICK, CLUSTER) answers=A,B,... slip=N",
+//                           "(null)" for a null text; the callback's answers,
+//                           completion last, and its largest stack error
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
+
+typedef BOOLEAN(WINAPI* FormatCallback)(DWORD command, DWORD subAction, PVOID argument);
+
+// Calls callback(command, subAction, argument) and stores in *slip how many
+// bytes the stack pointer ended below where a __stdcall callee leaves it (12
+// if it left its arguments there), then puts the stack right either way.
+extern "C" BOOLEAN CallMeasuringStack(FormatCallback callback, DWORD command, DWORD subAction,
+                                      PVOID argument, LONG* slip);
+
+// i686, cdecl itself: 8(%ebp) callback, 12 command, 16 subAction,
+// 20 argument, 24 slip. %esi is callee-saved, so it survives the call.
+asm(R"(
+    .text
+    .globl _CallMeasuringStack
+    .def _CallMeasuringStack; .scl 2; .type 32; .endef
+_CallMeasuringStack:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %esi
+    movl %esp, %esi
+    pushl 20(%ebp)
+    pushl 16(%ebp)
+    pushl 12(%ebp)
+    call *8(%ebp)
+    movl %esi, %ecx
+    subl %esp, %ecx
+    movl 24(%ebp), %edx
+    movl %ecx, (%edx)
+    movl %esi, %esp
+    popl %esi
+    popl %ebp
+    ret
+)");
 
 namespace {
-
-const DWORD kProgress = 0;
-const DWORD kDone = 11;
 
 std::string Environment(const char* name, const char* fallback)
 {
     char value[1024];
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    if (length == 0 || length >= sizeof value)
-        return fallback;
-    return value;
-}
-
-std::vector<DWORD> Percentages(const std::string& list)
-{
-    std::vector<DWORD> result;
-    const char* next = list.c_str();
-    while (*next != 0) {
-        char* end = nullptr;
-        result.push_back(std::strtoul(next, &end, 10));
-        next = *end == ',' ? end + 1 : end + std::strlen(end);
-    }
-    return result;
+    return length == 0 || length >= sizeof value ? fallback : value;
 }
 
 std::string Utf8(const WCHAR* text)
 {
-    if (text == nullptr)
-        return "(null)";
-    char buffer[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
+    char buffer[1024] = "(null)";
+    if (text != nullptr)
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
     return buffer;
-}
-
-struct CallbackTrace {
-    std::string answers;
-    LONG slip = 0;
-
-    BOOLEAN Call(FormatCallback callback, DWORD command, void* argument)
-    {
-        LONG thisSlip = 0;
-        BOOLEAN answer = CallMeasuringStack(callback, command, 0, argument, &thisSlip);
-        if (!answers.empty())
-            answers += ',';
-        answers += std::to_string((unsigned)answer);
-        if (std::labs(thisSlip) > std::labs(slip))
-            slip = thisSlip;
-        return answer;
-    }
-};
-
-void AppendToLog(const std::string& line)
-{
-    std::string path = Environment("FMIFS_FIXTURE_LOG", "");
-    if (path.empty())
-        return;
-    if (FILE* log = std::fopen(path.c_str(), "ab")) {
-        std::fputs((line + "\n").c_str(), log);
-        std::fclose(log);
-    }
 }
 
 } // namespace
 
-extern "C" void WINAPI FormatEx(WCHAR* driveRoot, DWORD mediaType, WCHAR* fileSystem,
-                                WCHAR* label, BOOL quick, DWORD clusterSize,
-                                FormatCallback callback)
+extern "C" __declspec(dllexport) void WINAPI FormatEx(WCHAR* driveRoot, DWORD mediaType,
+                                                      WCHAR* fileSystem, WCHAR* label, BOOL quick,
+                                                      DWORD clusterSize, FormatCallback callback)
 {
+    std::string answers;
+    LONG slip = 0;
+    auto call = [&](DWORD command, void* argument) {
+        LONG thisSlip = 0;
+        BOOLEAN answer = CallMeasuringStack(callback, command, 0, argument, &thisSlip);
+        answers += (answers.empty() ? "" : ",") + std::to_string((unsigned)answer);
+        slip = std::labs(thisSlip) > std::labs(slip) ? thisSlip : slip;
+        return answer;
+    };
     std::string mode = Environment("FMIFS_FIXTURE_MODE", "success");
-    CallbackTrace trace;
+    std::string list = Environment("FMIFS_FIXTURE_PROGRESS", "0,25,50,75,100");
     bool stopped = false;
-    for (DWORD percent : Percentages(Environment("FMIFS_FIXTURE_PROGRESS", "0,25,50,75,100"))) {
-        if (!trace.Call(callback, kProgress, &percent)) {
-            stopped = true;
-            break;
-        }
+    for (char* next = &list[0]; *next != 0 && !stopped;) {
+        DWORD percent = std::strtoul(next, &next, 10);
+        next += *next == ',' ? 1 : std::strlen(next);
+        stopped = !call(0, &percent);
     }
     if (stopped || mode != "silent") {
         // The flag is the first byte; the ones after it are set, so a reader
         // that takes more than one byte sees success where there is none.
         BYTE done[4] = {(BYTE)(!stopped && mode == "success"), 0xA5, 0xA5, 0xA5};
-        trace.Call(callback, kDone, done);
+        call(11, done);
     }
-    AppendToLog("root=" + Utf8(driveRoot) + "\tmedia=" + std::to_string(mediaType) +
-                "\tfs=" + Utf8(fileSystem) + "\tlabel=" + Utf8(label) +
-                "\tquick=" + std::to_string(quick) + "\tcluster=" + std::to_string(clusterSize) +
-                "\tanswers=" + trace.answers + "\tslip=" + std::to_string(trace.slip));
+    std::string path = Environment("FMIFS_FIXTURE_LOG", "");
+    FILE* log = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
+    if (log == nullptr)
+        return;
+    std::fprintf(log, "FormatEx(%s, %lu, %s, %s, %d, %lu) answers=%s slip=%ld\n",
+                 Utf8(driveRoot).c_str(), (unsigned long)mediaType, Utf8(fileSystem).c_str(),
+                 Utf8(label).c_str(), (int)quick, (unsigned long)clusterSize, answers.c_str(),
+                 (long)slip);
+    std::fclose(log);
 }
