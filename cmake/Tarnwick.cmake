@@ -14,12 +14,13 @@ function(tarnwick_embed out_cpp input symbol)
 endfunction()
 
 # tarnwick_boot_image(<name> SOURCE <asm> SIZE <bytes> SYMBOL <array>
-#                     [EXPECT <offset:hexbytes>...] OUT_CPP <var>)
+#                     [EXPECT <offset:hexbytes>...] [DEPENDS <include>...]
+#                     OUT_CPP <var>)
 # Assembles a flat boot program with nasm, keeps its listing, fails the build
 # unless it has exactly SIZE bytes and the given bytes at their fixed offsets,
 # and turns it into a constant array compiled into both builds.
 function(tarnwick_boot_image name)
-  cmake_parse_arguments(BI "" "SOURCE;SIZE;SYMBOL;OUT_CPP" "EXPECT" ${ARGN})
+  cmake_parse_arguments(BI "" "SOURCE;SIZE;SYMBOL;OUT_CPP" "EXPECT;DEPENDS" ${ARGN})
   if(NOT NASM_EXECUTABLE)
     message(FATAL_ERROR "nasm is needed to assemble ${name}")
   endif()
@@ -27,12 +28,13 @@ function(tarnwick_boot_image name)
   set(lst "${CMAKE_CURRENT_BINARY_DIR}/${name}.lst")
   set(cpp "${CMAKE_CURRENT_BINARY_DIR}/${name}_image.cpp")
   string(REPLACE ";" "\\;" expect "${BI_EXPECT}")
+  get_filename_component(source_dir "${BI_SOURCE}" DIRECTORY)
   add_custom_command(
     OUTPUT "${bin}" "${lst}"
-    COMMAND "${NASM_EXECUTABLE}" -f bin -w+all -o "${bin}" -l "${lst}" "${BI_SOURCE}"
+    COMMAND "${NASM_EXECUTABLE}" -f bin -w+all -I "${source_dir}/" -o "${bin}" -l "${lst}" "${BI_SOURCE}"
     COMMAND "${CMAKE_COMMAND}" -DIN=${bin} -DSIZE=${BI_SIZE} "-DEXPECT=${expect}"
             -P "${PROJECT_SOURCE_DIR}/cmake/check_image.cmake"
-    DEPENDS "${BI_SOURCE}" "${PROJECT_SOURCE_DIR}/cmake/check_image.cmake"
+    DEPENDS "${BI_SOURCE}" ${BI_DEPENDS} "${PROJECT_SOURCE_DIR}/cmake/check_image.cmake"
     COMMENT "Assembling ${name}"
     VERBATIM)
   tarnwick_embed("${cpp}" "${bin}" "${BI_SYMBOL}")

@@ -98,15 +98,7 @@ def run(name, bus, mbr_path, probe_path, workdir):
     text, ended, stderr = seabios_console.boot(
         image, bus, workdir, lambda t: ENDINGS.search(after_booting(t) or ""))
     got = after_booting(text)
-    if ended and got == expected:
-        print(f"{name} on {bus}: {got!r}")
-        return 0
-    print(f"{name} on {bus}: FAILED{'' if ended else ' (no ending on the screen)'}")
-    print(f"  expected: {expected!r}")
-    print(f"  got:      {got!r}")
-    print(f"  screen:   {text!r}")
-    print(f"  qemu:     {stderr.strip()!r}")
-    return 1
+    return seabios_console.report(name, bus, expected, got, ended, text, stderr)
 
 
 def main():

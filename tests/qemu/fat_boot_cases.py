@@ -152,15 +152,7 @@ def run(name, bus, args):
     text, done, stderr = seabios_console.boot(image, bus, args.workdir,
                                               ended(c), answer=answer)
     got = after_booting(text, first=True)
-    if done and got == expected:
-        print(f"{name} on {bus}: {got!r}")
-        return 0
-    print(f"{name} on {bus}: FAILED{'' if done else ' (no ending on the screen)'}")
-    print(f"  expected: {expected!r}")
-    print(f"  got:      {got!r}")
-    print(f"  screen:   {text!r}")
-    print(f"  qemu:     {stderr.strip()!r}")
-    return 1
+    return seabios_console.report(name, bus, expected, got, done, text, stderr)
 
 
 def main():

@@ -14,8 +14,6 @@
 %define ENTRY_SIZE      16
 %define SIGNATURE_OFS   510
 %define BOOT_SIG        0xAA55
-%define TELETYPE        0x0E
-%define TELETYPE_PAGE   0x0007
 
 ; start: saves DL, DS, SI and the entry before touching anything else, then
 ; prints them.
@@ -64,47 +62,7 @@ start:
         hlt
         jmp .wait
 
-; put_text: in SI = zero-terminated text; out SI past it; clobbers AX, BX
-put_text:
-        lodsb
-        test al, al
-        jz .done
-        call put_char
-        jmp put_text
-.done:
-        ret
-
-; put_hex_word: in AX; out four hex digits written; clobbers AX, BX
-put_hex_word:
-        push ax
-        mov al, ah
-        call put_hex_byte
-        pop ax
-        ; fall through
-
-; put_hex_byte: in AL; out two hex digits written; clobbers AX, BX
-put_hex_byte:
-        push ax
-        shr al, 4
-        call put_hex_digit
-        pop ax
-        ; fall through
-
-; put_hex_digit: in AL low nibble; out one hex digit written; clobbers AX, BX
-put_hex_digit:
-        and al, 0x0F
-        add al, '0'
-        cmp al, '9'
-        jbe put_char
-        add al, 'A' - '0' - 10
-        ; fall through
-
-; put_char: in AL; out AL written by the BIOS teletype; clobbers AH, BX
-put_char:
-        mov ah, TELETYPE
-        mov bx, TELETYPE_PAGE
-        int 0x10
-        ret
+%include "teletype.inc"
 
 txt_dl:         db "PROBE DL=", 0
 txt_dssi:       db " DSSI=", 0

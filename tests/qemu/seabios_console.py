@@ -88,3 +88,16 @@ def boot(image, bus, workdir, finished, limit=20.0, grace=0.3, quiet=5.0,
                 qemu.wait()
     with open(stderr_path, "rb") as err:
         return screen_text(raw), done, err.read().decode("latin-1")
+
+
+def report(name, bus, expected, got, done, text, stderr):
+    """Prints the case's outcome; 0 when the screen showed what was expected."""
+    if done and got == expected:
+        print(f"{name} on {bus}: {got!r}")
+        return 0
+    print(f"{name} on {bus}: FAILED{'' if done else ' (no ending on the screen)'}")
+    print(f"  expected: {expected!r}")
+    print(f"  got:      {got!r}")
+    print(f"  screen:   {text!r}")
+    print(f"  qemu:     {stderr.strip()!r}")
+    return 1

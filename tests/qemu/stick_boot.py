@@ -80,11 +80,7 @@ def main():
     if args.show:
         print(f"== QEMU boots {image} from {args.bus.upper()}:")
         print(text.replace("\r", "").rstrip())
-    print(f"{args.case} on {args.bus}: {got!r}")
-    if done and got == expected:
-        return 0
-    print(f"  expected: {expected!r}\n  screen: {text!r}\n  qemu: {stderr.strip()!r}")
-    return 1
+    return seabios_console.report(args.case, args.bus, expected, got, done, text, stderr)
 
 
 if __name__ == "__main__":
