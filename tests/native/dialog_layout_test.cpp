@@ -148,11 +148,12 @@ TEST(ProgramResources, AllInBritishEnglishWithTheirFormats)
 {
     tests::FreshMachine();
     const auto& resources = winsim::ProgramResources();
-    int dialogs = 0, groupIcons = 0, icons = 0, bitmaps = 0;
+    int dialogs = 0, groupIcons = 0, icons = 0, bitmaps = 0, versions = 0, manifests = 0;
     for (const auto& r : resources) {
         SCOPED_TRACE("resource type " + std::to_string(r.typeId) + " name " +
                      std::to_string(r.nameId));
-        EXPECT_EQ(r.language, 2057);
+        // The manifest is language-neutral, as the loader looks it up.
+        EXPECT_EQ(r.language, r.typeId == 24 ? 0 : 2057);
         switch (r.typeId) {
         case 5:
             dialogs++;
@@ -183,6 +184,14 @@ TEST(ProgramResources, AllInBritishEnglishWithTheirFormats)
             EXPECT_EQ(Le16(r.data, 14), 24);
             EXPECT_EQ(Le32(r.data, 16), 0u);
             break;
+        case 16:
+            versions++;
+            EXPECT_EQ(r.nameId, 1);
+            break;
+        case 24:
+            manifests++;
+            EXPECT_EQ(r.nameId, 1);
+            break;
         default:
             ADD_FAILURE() << "unexpected resource";
         }
@@ -191,4 +200,6 @@ TEST(ProgramResources, AllInBritishEnglishWithTheirFormats)
     EXPECT_EQ(groupIcons, 1);
     EXPECT_EQ(icons, 1);
     EXPECT_EQ(bitmaps, 1);
+    EXPECT_EQ(versions, 1);
+    EXPECT_EQ(manifests, 1);
 }
