@@ -9,6 +9,8 @@
 #   --block-drive X     X: on an empty loop device (never read or written):
 #                       Wine dismounts only drives on block devices. With none
 #                       free, exits with 77, the test's "skipped".
+#   --windows-version V the prefix reports Windows version V (winecfg -v),
+#                       e.g. winxp
 set -u
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX") || exit 1
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-x.XXXXXX") || exit 1
@@ -26,7 +28,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
 mkdir "$work/dlls" || exit 1
-shots="" block_drive=""
+shots="" block_drive="" windows_version=""
 while :; do
     case "${1:-}" in
     --screenshots) shots=${2:?--screenshots needs a directory}; shift 2 ;;
@@ -36,6 +38,7 @@ while :; do
     --block-drive)
         case "${2:-}" in [a-zA-Z]) ;; *) echo "wine-test: --block-drive needs a letter" >&2; exit 2 ;; esac
         block_drive=$(printf %s "$2" | tr '[:upper:]' '[:lower:]'); shift 2 ;;
+    --windows-version) windows_version=${2:?--windows-version needs a version}; shift 2 ;;
     *) break ;;
     esac
 done
@@ -72,6 +75,19 @@ DISPLAY=":$(cat "$work/display")"
 export DISPLAY
 if ! timeout 120 wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
     echo "wine-test: wineboot failed" >&2; cat "$work/wineboot.log" >&2; exit 1
+fi
+if [ -n "$windows_version" ]; then
+    timeout 60 wine winecfg -v "$windows_version" </dev/null >"$work/winecfg.log" 2>&1
+    # Windows XP is NT 5.1, Server 2003 NT 5.2: the prefix must say so.
+    case "$windows_version" in
+    winxp) expected=5.1 ;; win2003) expected=5.2 ;; *) expected="" ;;
+    esac
+    reported=$(timeout 30 wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' \
+        /v CurrentVersion </dev/null 2>/dev/null | tr -d '\r' | awk '$1 == "CurrentVersion" {print $3}')
+    if [ -z "$reported" ] || { [ -n "$expected" ] && [ "$reported" != "$expected" ]; }; then
+        echo "wine-test: the prefix reports version '$reported' after winecfg -v $windows_version" >&2
+        cat "$work/winecfg.log" >&2; exit 1
+    fi
 fi
 [ -z "$(ls -A "$work/dlls")" ] || cp "$work"/dlls/* "$WINEPREFIX/drive_c/windows/system32/" ||
     exit 1
