@@ -3,10 +3,12 @@
 #include "machine_setup.h"
 #include "player.h"
 #include "scenario.h"
+#include "stats.h"
 #include "transcript.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 extern const unsigned char g_programResources[];
 extern const std::size_t g_programResources_size;
@@ -15,8 +17,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 int main(int argc, char** argv)
 {
+    // --stats FILE: the run's calls and raw disk writes, for the benchmark.
+    const char* statsPath = nullptr;
+    if (argc == 4 && std::strcmp(argv[1], "--stats") == 0) {
+        statsPath = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: tarnwick-sim SCENARIO.json\n");
+        std::fprintf(stderr, "usage: tarnwick-sim [--stats FILE] SCENARIO.json\n");
         return 2;
     }
     sim::Scenario scenario;
@@ -50,6 +59,10 @@ int main(int argc, char** argv)
     char commandLine[] = "";
     int code = WinMain(winsim::ProgramInstance(), NULL, commandLine, SW_SHOW);
     transcript.Exit(code);
+    if (statsPath && !sim::WriteStats(statsPath)) {
+        std::fprintf(stderr, "tarnwick-sim: cannot write %s\n", statsPath);
+        return 2;
+    }
     // A write the program tried on a protected disk fails the run.
     return winsim::ProtectedWrites().empty() ? code : 3;
 }

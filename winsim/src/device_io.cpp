@@ -303,6 +303,7 @@ BOOL SetDriveLayout(const DeviceHandle& device, LPVOID in, DWORD inSize)
         return Fail(ERROR_WRITE_PROTECT);
     }
     disk.backing->Write(0, mbr, sizeof mbr);
+    S().deviceWrites.push_back({number, 0, sizeof mbr, "IOCTL_DISK_SET_DRIVE_LAYOUT"});
     RescanPartitions(number);
     if (setup.autoMount)
         for (char c = 'C'; c <= 'Z'; c++)
@@ -466,6 +467,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     }
     DWORD n = Reachable(*device, toWrite, shortTransfer);
     disk.backing->Write(device->Base() + device->position, buffer, n);
+    S().deviceWrites.push_back({DriveNumber(&disk), device->Base() + device->position, n, "WriteFile"});
     device->position += n;
     *written = n;
     return TRUE;

@@ -301,4 +301,9 @@ const std::vector<ProtectedWrite>& ProtectedWrites()
     return S().protectedWrites;
 }
 
+const std::vector<DeviceWrite>& DeviceWrites()
+{
+    return S().deviceWrites;
+}
+
 } // namespace winsim

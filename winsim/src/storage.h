@@ -56,6 +56,7 @@ struct Storage {
     std::map<char, std::string> dosDevices; // temporary definitions: letter -> raw target
     int nextVolumeId = 1;
     std::vector<ProtectedWrite> protectedWrites;
+    std::vector<DeviceWrite> deviceWrites;
     std::shared_ptr<RegKey> registry;
 };
 

@@ -99,6 +99,16 @@ struct ProtectedWrite {
     std::uint64_t length;
 };
 const std::vector<ProtectedWrite>& ProtectedWrites();
+// Every raw write that reached a disk: WriteFile on a drive or volume handle
+// ("WriteFile") and the sector a new partition table went to
+// ("IOCTL_DISK_SET_DRIVE_LAYOUT"). Formatting and file writes are not in it.
+struct DeviceWrite {
+    int disk;
+    std::uint64_t offset;
+    std::uint64_t length;
+    std::string through;
+};
+const std::vector<DeviceWrite>& DeviceWrites();
 
 // The registry under HKEY_LOCAL_MACHINE, for tests that shape it by hand.
 // Paths are key paths below HKLM ("SYSTEM\\MountedDevices").
