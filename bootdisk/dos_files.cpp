@@ -99,7 +99,7 @@ static ExtractStatus CopyFilesOut(const BYTE* image, DWORD imageSize, HGLOBAL co
         return EXTRACT_FILE_MISSING;
     // Every entry is looked at, also those after one that ends the directory.
     for (int e = 0; e < FLOPPY_ROOT_ENTRIES; e++) {
-        const BYTE* entry = image + FLOPPY_ROOT_OFFSET + e * DIR_ENTRY_SIZE;
+        const BYTE* entry = image + FLOPPY_ROOT_OFFSET + (size_t)e * DIR_ENTRY_SIZE;
         for (int f = 0; f < kDosFileCount; f++) {
             if (copies[f] == NULL && NameMatches(entry, kImageNames[f])) {
                 copies[f] = ExtractImageFile(image, imageSize, entry);

@@ -53,7 +53,7 @@ void DecodeMbr(const BYTE* sector, MbrImage* record)
 {
     CopyBytes(record->bootCode, sector, MBR_BOOT_CODE_SIZE);
     for (int i = 0; i < MBR_ENTRY_COUNT; i++) {
-        const BYTE* e = sector + MBR_PARTITION_TABLE_OFFSET + MBR_ENTRY_SIZE * i;
+        const BYTE* e = sector + MBR_PARTITION_TABLE_OFFSET + (size_t)MBR_ENTRY_SIZE * i;
         PartitionSlot* p = &record->slots[i];
         p->bootFlag = e[kEntryBootFlag];
         p->startHead = e[kEntryStartHead];
@@ -74,7 +74,7 @@ void EncodeMbr(const MbrImage* record, BYTE* sector)
 {
     CopyBytes(sector, record->bootCode, MBR_BOOT_CODE_SIZE);
     for (int i = 0; i < MBR_ENTRY_COUNT; i++) {
-        BYTE* e = sector + MBR_PARTITION_TABLE_OFFSET + MBR_ENTRY_SIZE * i;
+        BYTE* e = sector + MBR_PARTITION_TABLE_OFFSET + (size_t)MBR_ENTRY_SIZE * i;
         const PartitionSlot* p = &record->slots[i];
         e[kEntryBootFlag] = p->bootFlag;
         e[kEntryStartHead] = p->startHead;
