@@ -7,15 +7,13 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
-namespace {
-
 typedef BOOL(WINAPI* InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
 
 // The manifest asks for version 6 of the common controls, whose themed
 // buttons, edits, statics and combo boxes the dialogs are made of. Windows XP
 // redirects those classes to comctl32.dll but does not load it by itself, so
 // it is loaded here, by name, keeping comctl32 out of the import table.
-HMODULE LoadThemedControls()
+static HMODULE LoadThemedControls()
 {
     HMODULE library = LoadLibraryA("comctl32.dll");
     if (!library)
@@ -30,7 +28,7 @@ HMODULE LoadThemedControls()
 }
 
 // WinMain is handed the command line after the program's own name.
-LPSTR ArgumentsAfterProgramName(LPSTR line)
+static LPSTR ArgumentsAfterProgramName(LPSTR line)
 {
     if (*line == '"') {
         line++;
@@ -46,8 +44,6 @@ LPSTR ArgumentsAfterProgramName(LPSTR line)
         line++;
     return line;
 }
-
-}  // namespace
 
 extern "C" __attribute__((force_align_arg_pointer)) void WinMainCRTStartup(void)
 {
