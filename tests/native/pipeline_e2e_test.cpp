@@ -7,10 +7,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
-#include <functional>
-#include <map>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -38,9 +38,8 @@ std::vector<unsigned char> ReadBytes(const fs::path& path, std::uint64_t offset 
                                      std::size_t length = 0)
 {
     std::ifstream in(path, std::ios::binary);
-    std::error_code missing;
     if (length == 0) // the whole file
-        length = fs::exists(path, missing) ? (std::size_t)fs::file_size(path) : 0;
+        length = fs::exists(path) ? (std::size_t)fs::file_size(path) : 0;
     std::vector<unsigned char> bytes(length);
     in.seekg((std::streamoff)offset);
     in.read((char*)bytes.data(), (std::streamsize)length);
