@@ -152,9 +152,9 @@ DiskSpec ParseDisk(const json& j, const std::string& where, const std::string& b
     d.size = (std::uint64_t)Integer(Required(j, "size", where), where + ".size", 0,
                                     (std::int64_t)1 << 50);
     if (const json* v = Field(j, "heads"))
-        d.heads = (int)Integer(*v, where + ".heads", 1, 255);
+        d.heads = (int)Integer(*v, where + ".heads", 0, 65535);
     if (const json* v = Field(j, "sectorsPerTrack"))
-        d.sectorsPerTrack = (int)Integer(*v, where + ".sectorsPerTrack", 1, 63);
+        d.sectorsPerTrack = (int)Integer(*v, where + ".sectorsPerTrack", 0, 65535);
     if (const json* v = Field(j, "image"))
         d.image = Resolve(baseDir, Text(*v, where + ".image"));
     d.isProtected = !d.removable;
