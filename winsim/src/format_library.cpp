@@ -65,9 +65,7 @@ bool FormatIt(const std::shared_ptr<Volume>& volume, const std::string& fileSyst
         return false; // NTFS is not simulated; FAT16 stops at 4 GiB
     DiskDevice& disk = *volume->disk;
     layout.label = label;
-    layout.hiddenSectors = (std::uint32_t)(volume->offset / 512);
-    layout.heads = disk.setup.heads;
-    layout.sectorsPerTrack = disk.setup.sectorsPerTrack;
+    PlaceOnDisk(layout, disk, *volume);
     layout.serial = 0x5A000000u + (DWORD)++M().formatCount * 0x10101u;
     std::string error;
     if (!FormatFat(*disk.backing, volume->offset, volume->length, layout, error))
