@@ -200,8 +200,12 @@ BOOL WINAPI GlobalUnlock(HGLOBAL handle)
 {
     winsim::Enter("GlobalUnlock");
     winsim::Block* block = FindBlock(handle);
-    if (!block || block->locks == 0)
+    if (!block)
         return FALSE;
+    if (block->locks == 0) {
+        M().lastError = ERROR_NOT_LOCKED;
+        return FALSE;
+    }
     block->locks--;
     if (block->locks == 0)
         M().lastError = ERROR_SUCCESS;

@@ -217,7 +217,9 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type)
     const std::vector<Resource>* resources = ResourcesOf(module);
     const Resource* found = resources ? FindResourceIn(*resources, name, type) : nullptr;
     if (!found) {
-        M().lastError = resources ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_MOD_NOT_FOUND;
+        M().lastError = !resources                         ? ERROR_MOD_NOT_FOUND
+                        : HasResourceType(*resources, type) ? ERROR_RESOURCE_NAME_NOT_FOUND
+                                                            : ERROR_RESOURCE_TYPE_NOT_FOUND;
         return NULL;
     }
     UINT_PTR handle = M().nextResource;

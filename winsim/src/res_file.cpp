@@ -117,4 +117,12 @@ const Resource* FindResourceIn(const std::vector<Resource>& resources, LPCSTR na
     return nullptr;
 }
 
+bool HasResourceType(const std::vector<Resource>& resources, LPCSTR type)
+{
+    for (const auto& res : resources)
+        if (type && Matches(type, res.typeId, res.typeName))
+            return true;
+    return false;
+}
+
 } // namespace winsim
