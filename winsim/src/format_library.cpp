@@ -1,6 +1,7 @@
 // The format library as the machine offers it: fmifs.dll with a FormatEx
 // that formats simulated volumes FAT through mkfs.fat and reports through
 // the caller's callback on the caller's thread.
+#include "code_page.h"
 #include "fat.h"
 #include "format_library.h"
 
@@ -18,7 +19,7 @@ std::string Narrow(const WCHAR* text)
 {
     std::string out;
     for (; text && *text; text++)
-        out.push_back(*text < 0x100 ? (char)*text : '?');
+        out.push_back(AnsiFromWide(*text));
     return out;
 }
 

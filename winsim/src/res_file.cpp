@@ -1,5 +1,6 @@
 #include "res_file.h"
 
+#include "code_page.h"
 #include "machine.h"
 
 #include <cstdlib>
