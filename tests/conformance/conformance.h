@@ -66,8 +66,9 @@ bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 // The folder the file cases work in, ending in a backslash.
 const char* FileFolder();
 
-// The resource library in the system directory (see tests/native/fixtures/pe_resources.rc).
-extern const char kResourceLibrary[];
+// The resource library in the system directory, built from
+// tests/native/fixtures/pe_resources.rc for each side.
+const char kResourceLibrary[] = "twkres.dll";
 
 // Once the dialog waits for the user, it is sent kRunSteps.
 const UINT kRunSteps = WM_USER + 0x100;

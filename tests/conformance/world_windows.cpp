@@ -12,8 +12,6 @@
 
 namespace world {
 
-const char kResourceLibrary[] = "twkres.dll";
-
 namespace {
 
 const char kRegistryRoot[] = "SOFTWARE\\TarnwickConformance";

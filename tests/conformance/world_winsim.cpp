@@ -15,8 +15,6 @@ extern const std::size_t g_programResources_size;
 
 namespace world {
 
-const char kResourceLibrary[] = "twkres.dll";
-
 namespace {
 
 bool g_stepsPending = false;
