@@ -183,6 +183,16 @@ void Steps(HWND dialog)
             "its id", control ? GetDlgCtrlID(control) : 0);
     }
     Line("dialog", "missing control").Flag("found", GetDlgItem(dialog, 4242) != NULL);
+    // The program's icon, loaded twice and set as the dialog's big icon twice.
+    HICON icon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP));
+    HICON again = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP));
+    LRESULT first = SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)icon);
+    LRESULT second = SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)icon);
+    Line("dialog", "icon")
+        .Flag("loaded", icon != NULL)
+        .Flag("same when loaded again", again == icon)
+        .Flag("replaced none", first == 0)
+        .Flag("then replaced itself", (HICON)second == icon);
     DiskList(dialog);
     LabelBox(dialog);
     Buttons(dialog);
