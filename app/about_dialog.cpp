@@ -6,7 +6,7 @@
 static void OnInitAbout(HWND dialog, const char* title)
 {
     HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
-    SetClassLongA(GetDlgItem(dialog, IDC_ABOUT_ICON), GCL_HCURSOR, (LONG)(LONG_PTR)hand);
+    SetClassLongPtrA(GetDlgItem(dialog, IDC_ABOUT_ICON), GCLP_HCURSOR, (LONG_PTR)hand);
     SetDlgItemTextA(dialog, IDC_ABOUT_TITLE, title);
 }
 

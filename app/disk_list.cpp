@@ -14,6 +14,47 @@ static const int kRootPathSize = 4;
 
 static char g_selectedName[DISK_NAME_SIZE];
 
+// What identifies each listed disk, by drive number: Windows gives a number
+// to whichever disk comes next, so Start must find the same disk behind it.
+struct ListedDisk {
+    int number;
+    char instanceId[INSTANCE_ID_SIZE];
+    LONGLONG diskLength;
+};
+static const int kListedDiskCapacity = 32;
+static ListedDisk g_listedDisks[kListedDiskCapacity];
+static int g_listedDiskCount = 0;
+
+static void RememberListedDisk(int n, const DiskInfo* info)
+{
+    ListedDisk* listed = &g_listedDisks[g_listedDiskCount++];
+    listed->number = n;
+    CopyText(listed->instanceId, INSTANCE_ID_SIZE, info->instanceId);
+    listed->diskLength = info->diskLength;
+}
+
+static int SameText(const char* a, const char* b)
+{
+    while (*a != 0 && *a == *b) {
+        a++;
+        b++;
+    }
+    return *a == *b;
+}
+
+int IsListedDisk(int n, const DiskInfo* info)
+{
+    if (info == 0 || !IsListableDisk(info))
+        return 0;
+    for (int i = 0; i < g_listedDiskCount; i++) {
+        const ListedDisk* listed = &g_listedDisks[i];
+        if (listed->number == n)
+            return listed->diskLength == info->diskLength &&
+                   SameText(listed->instanceId, info->instanceId);
+    }
+    return 0;
+}
+
 static HWND DiskListControl(void)
 {
     return GetDlgItem(g_hMainDlg, IDC_DISK_LIST);
@@ -62,13 +103,17 @@ void RefreshDiskList(void)
     int listed = 0;
     DiskInfo info;
     char text[DISK_ITEM_TEXT_SIZE];
-    for (int n = 0; n < count; n++) {
+    g_listedDiskCount = 0;
+    // A disk the table has no room for is not offered: Start could not
+    // tell it from another.
+    for (int n = 0; n < count && g_listedDiskCount < kListedDiskCapacity; n++) {
         if (!QueryDiskInfo(n, &info) || !IsListableDisk(&info))
             continue;
         FormatDiskItemText(&info, text, sizeof text);
         LRESULT at = SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)text);
         if (at >= 0) {
             SendMessageA(list, CB_SETITEMDATA, (WPARAM)at, n);
+            RememberListedDisk(n, &info);
             listed++;
         }
     }

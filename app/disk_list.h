@@ -26,6 +26,11 @@ void FillLabelFromVolume(void);
 // Whether a disk may be offered: 512-byte sectors, removable, on USB storage.
 int IsListableDisk(const DiskInfo* info);
 
+// Whether drive n, as info describes it now, is the disk the list was made
+// with: one it would offer, with the instance path and length remembered for
+// n when the list was last built.
+int IsListedDisk(int n, const DiskInfo* info);
+
 // The item text: name, decimal megabytes, "Mb" and " [X:\]" for the first
 // lettered partition.
 void FormatDiskItemText(const DiskInfo* info, char* buffer, int size);

@@ -28,7 +28,7 @@ static void OnInitDialog(HWND dialog)
     // The banner's class is the system static class: every static control of
     // the process shows the hand from now on.
     HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
-    SetClassLongA(GetDlgItem(dialog, IDC_BANNER), GCL_HCURSOR, (LONG)(LONG_PTR)hand);
+    SetClassLongPtrA(GetDlgItem(dialog, IDC_BANNER), GCLP_HCURSOR, (LONG_PTR)hand);
     RefreshDiskList();
 }
 

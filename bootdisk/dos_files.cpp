@@ -1,9 +1,9 @@
 #include "bootdisk/dos_files.h"
 
+#include "app/system_library.h"
 #include "app/text.h"
 
-static const int kSystemPathSize = 300;
-static const char kLibraryFile[] = "\\diskcopy.dll";
+static const char kLibraryFile[] = "diskcopy.dll";
 static const char kResourceType[] = "BINFILE";
 static const int kResourceId = 1;
 static const int kTargetPathSize = 20;
@@ -31,17 +31,23 @@ static DWORD GetLe32(const BYTE* p)
     return (DWORD)p[0] | (DWORD)p[1] << 8 | (DWORD)p[2] << 16 | (DWORD)p[3] << 24;
 }
 
+// Where the file of a root directory entry lies in the image: 1 when it is
+// not empty and lies wholly inside, so that nothing is read outside it.
+static int FileSpan(const BYTE* entry, DWORD imageSize, ULONGLONG* start, DWORD* size)
+{
+    DWORD cluster = (DWORD)(entry[DIR_ENTRY_FIRST_CLUSTER] | entry[DIR_ENTRY_FIRST_CLUSTER + 1] << 8);
+    *size = GetLe32(entry + DIR_ENTRY_FILE_SIZE);
+    *start = FLOPPY_CLUSTER_BASE + (ULONGLONG)cluster * 512;
+    return cluster != 0 && *size != 0 && *start + *size <= imageSize;
+}
+
 HGLOBAL ExtractImageFile(const BYTE* image, DWORD imageSize, const BYTE* entry)
 {
     if (image == NULL || entry == NULL)
         return NULL;
-    DWORD cluster = (DWORD)(entry[DIR_ENTRY_FIRST_CLUSTER] | entry[DIR_ENTRY_FIRST_CLUSTER + 1] << 8);
-    DWORD size = GetLe32(entry + DIR_ENTRY_FILE_SIZE);
-    if (cluster == 0 || size == 0)
-        return NULL;
-    // The file must lie inside the image: nothing is read outside it.
-    ULONGLONG start = FLOPPY_CLUSTER_BASE + (ULONGLONG)cluster * 512;
-    if (start + size > imageSize)
+    ULONGLONG start = 0;
+    DWORD size = 0;
+    if (!FileSpan(entry, imageSize, &start, &size))
         return NULL;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (block == NULL)
@@ -76,41 +82,80 @@ int WriteBlockToFile(HGLOBAL block, const char* path)
     return result;
 }
 
-// The library's full path in the system directory; 0 when it cannot be had
-// or does not fit.
-static int LibraryPath(char* path, int size)
+// The start-up floppy image in diskcopy.dll, held while it is read.
+struct FloppyImage {
+    HMODULE library;
+    HGLOBAL resource;
+    const BYTE* bytes;
+    DWORD size;
+};
+
+static void CloseFloppyImage(FloppyImage* image)
 {
-    UINT length = GetSystemDirectoryA(path, (UINT)size);
-    if (length == 0 || length >= (UINT)size)
-        return 0;
-    int tail = 0;
-    while (kLibraryFile[tail] != 0)
-        tail++;
-    if ((int)length + tail >= size)
-        return 0;
-    CopyText(path + length, size - (int)length, kLibraryFile);
-    return 1;
+    if (image->resource != NULL)
+        FreeResource(image->resource);
+    FreeLibrary(image->library);
 }
 
-// Finds and copies the three files; -5 unless all three were made.
-static ExtractStatus CopyFilesOut(const BYTE* image, DWORD imageSize, HGLOBAL copies[kDosFileCount])
+// Loads the library and locks its image; on failure nothing stays held.
+static ExtractStatus OpenFloppyImage(FloppyImage* image)
 {
-    if (imageSize < FLOPPY_ROOT_END)
+    image->library = LoadSystemLibrary(kLibraryFile);
+    if (image->library == NULL)
+        return EXTRACT_NO_LIBRARY;
+    HRSRC found = FindResourceA(image->library, MAKEINTRESOURCEA(kResourceId), kResourceType);
+    image->resource = found ? LoadResource(image->library, found) : NULL;
+    image->bytes = image->resource ? (const BYTE*)LockResource(image->resource) : NULL;
+    image->size = image->bytes ? SizeofResource(image->library, found) : 0;
+    ExtractStatus status = EXTRACT_SUCCEEDED;
+    if (found == NULL)
+        status = EXTRACT_NO_RESOURCE;
+    else if (image->resource == NULL)
+        status = EXTRACT_LOAD_FAILED;
+    else if (image->bytes == NULL)
+        status = EXTRACT_FILE_MISSING;
+    if (status != EXTRACT_SUCCEEDED)
+        CloseFloppyImage(image);
+    return status;
+}
+
+// The root directory entry of each of the three files: the first entry of
+// its name, whose file must lie inside the image. -5 unless all three do.
+static ExtractStatus FindDosFiles(const FloppyImage* image, const BYTE* entries[kDosFileCount])
+{
+    for (int f = 0; f < kDosFileCount; f++)
+        entries[f] = NULL;
+    if (image->size < FLOPPY_ROOT_END)
         return EXTRACT_FILE_MISSING;
     // Every entry is looked at, also those after one that ends the directory.
     for (int e = 0; e < FLOPPY_ROOT_ENTRIES; e++) {
-        const BYTE* entry = image + FLOPPY_ROOT_OFFSET + (size_t)e * DIR_ENTRY_SIZE;
+        const BYTE* entry = image->bytes + FLOPPY_ROOT_OFFSET + (size_t)e * DIR_ENTRY_SIZE;
         for (int f = 0; f < kDosFileCount; f++) {
-            if (copies[f] == NULL && NameMatches(entry, kImageNames[f])) {
-                copies[f] = ExtractImageFile(image, imageSize, entry);
+            if (entries[f] == NULL && NameMatches(entry, kImageNames[f])) {
+                entries[f] = entry;
                 break;
             }
         }
     }
-    for (int f = 0; f < kDosFileCount; f++)
-        if (copies[f] == NULL)
+    for (int f = 0; f < kDosFileCount; f++) {
+        ULONGLONG start = 0;
+        DWORD size = 0;
+        if (entries[f] == NULL || !FileSpan(entries[f], image->size, &start, &size))
             return EXTRACT_FILE_MISSING;
+    }
     return EXTRACT_SUCCEEDED;
+}
+
+ExtractStatus CheckDosFiles(void)
+{
+    FloppyImage image;
+    ExtractStatus status = OpenFloppyImage(&image);
+    if (status != EXTRACT_SUCCEEDED)
+        return status;
+    const BYTE* entries[kDosFileCount];
+    status = FindDosFiles(&image, entries);
+    CloseFloppyImage(&image);
+    return status;
 }
 
 static ExtractStatus WriteFiles(char letter, HGLOBAL copies[kDosFileCount])
@@ -128,34 +173,24 @@ ExtractStatus ExtractDosFiles(char letter)
 {
     if (!IsAsciiLetter(letter))
         return EXTRACT_BAD_LETTER;
-    char path[kSystemPathSize];
-    if (!LibraryPath(path, sizeof path))
-        return EXTRACT_NO_LIBRARY;
-    HMODULE library = LoadLibraryA(path);
-    if (library == NULL)
-        return EXTRACT_NO_LIBRARY;
-    ExtractStatus status;
-    HRSRC found = FindResourceA(library, MAKEINTRESOURCEA(kResourceId), kResourceType);
-    HGLOBAL resource = found ? LoadResource(library, found) : NULL;
-    const BYTE* image = resource ? (const BYTE*)LockResource(resource) : NULL;
-    if (found == NULL) {
-        status = EXTRACT_NO_RESOURCE;
-    } else if (resource == NULL) {
-        status = EXTRACT_LOAD_FAILED;
-    } else if (image == NULL) {
-        status = EXTRACT_FILE_MISSING;
-    } else {
-        HGLOBAL copies[kDosFileCount] = {NULL, NULL, NULL};
-        status = CopyFilesOut(image, SizeofResource(library, found), copies);
-        if (status == EXTRACT_SUCCEEDED)
-            status = WriteFiles(letter, copies);
-        for (int f = 0; f < kDosFileCount; f++)
-            if (copies[f] != NULL)
-                GlobalFree(copies[f]);
+    FloppyImage image;
+    ExtractStatus status = OpenFloppyImage(&image);
+    if (status != EXTRACT_SUCCEEDED)
+        return status;
+    const BYTE* entries[kDosFileCount];
+    HGLOBAL copies[kDosFileCount] = {NULL, NULL, NULL};
+    status = FindDosFiles(&image, entries);
+    for (int f = 0; f < kDosFileCount && status == EXTRACT_SUCCEEDED; f++) {
+        copies[f] = ExtractImageFile(image.bytes, image.size, entries[f]);
+        if (copies[f] == NULL)
+            status = EXTRACT_FILE_MISSING;
     }
-    if (resource != NULL)
-        FreeResource(resource);
-    FreeLibrary(library);
+    if (status == EXTRACT_SUCCEEDED)
+        status = WriteFiles(letter, copies);
+    for (int f = 0; f < kDosFileCount; f++)
+        if (copies[f] != NULL)
+            GlobalFree(copies[f]);
+    CloseFloppyImage(&image);
     return status;
 }
 

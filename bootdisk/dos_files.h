@@ -27,6 +27,11 @@ const int DIR_ENTRY_FILE_SIZE = 28;
 // Copies IO.SYS, MSDOS.SYS and COMMAND.COM to the root of the volume at letter.
 ExtractStatus ExtractDosFiles(char letter);
 
+// The read half of ExtractDosFiles: loads the library, finds the image and
+// the three files in it, lets everything go and writes nothing. 0 when the
+// files can be had, else the failure ExtractDosFiles would give (-2 to -5).
+ExtractStatus CheckDosFiles(void);
+
 // A movable, zeroed block holding the file of a root directory entry, or
 // null when the entry is empty or the file does not lie inside the image.
 HGLOBAL ExtractImageFile(const BYTE* image, DWORD imageSize, const BYTE* entry);

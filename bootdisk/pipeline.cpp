@@ -19,6 +19,9 @@ static const WORD kLastChsCylinder = 1023;
 static const int kDriveNumberOffset = 36;
 static const BYTE kHardDiskDrive = 0x80;
 static const DWORD kLetterWait = 1000;
+// The most sectors and heads the CHS fields of a partition entry can name.
+static const DWORD kMaxSectorsPerTrack = 63;
+static const DWORD kMaxHeads = 255;
 
 static const char kConfirmHead[] = "You are about to repartition and format a disk.\n\nDisk: ";
 static const char kConfirmTail[] =
@@ -85,12 +88,42 @@ static int Confirmed(const char* diskName)
     return MessageBoxA(g_hMainDlg, message, kAppTitle, MB_ICONWARNING | MB_YESNO) == IDYES;
 }
 
-// Locks the drive and replaces its partition table; the error text or null.
-static const char* Repartition(int drive, const DiskInfo* info)
+// A geometry that places the partition one track in and that CHS values
+// can describe, on a disk longer than that track.
+static int HasUsableGeometry(const DiskInfo* info)
+{
+    const DISK_GEOMETRY* g = &info->geometry;
+    if (g->SectorsPerTrack < 1 || g->SectorsPerTrack > kMaxSectorsPerTrack ||
+        g->TracksPerCylinder < 1 || g->TracksPerCylinder > kMaxHeads)
+        return 0;
+    return info->diskLength > (LONGLONG)g->SectorsPerTrack * g->BytesPerSector;
+}
+
+// Everything found only after the disk had been changed, were it not looked
+// for first: the text to stop with, or null. Nothing is opened for writing.
+static const char* RefusalBeforeWriting(int drive, DiskInfo* info, char* label)
+{
+    // Windows reuses drive numbers as disks come and go: the number must
+    // still name the disk the user chose from the list.
+    if (!QueryDiskInfo(drive, info) || !IsListedDisk(drive, info) || !HasUsableGeometry(info))
+        return "Failed To Query Disk!";
+    label[0] = 0;
+    GetDlgItemTextA(g_hMainDlg, IDC_LABEL, label, VOLUME_LABEL_SIZE);
+    FormatStatus labelled = CheckVolumeLabel(label);
+    if (labelled != FORMAT_SUCCEEDED)
+        return FormatStatusText(labelled);
+    if (CheckDosFiles() != EXTRACT_SUCCEEDED)
+        return "Error Occurred Extracting/Copying DOS Files";
+    return 0;
+}
+
+// Locks the drive and replaces its partition table; 0 once a failure has
+// been shown.
+static int Repartition(int drive, const DiskInfo* info)
 {
     HANDLE handle = OpenPhysicalDrive(drive, 0);
     if (handle == INVALID_HANDLE_VALUE)
-        return "Failed To Open The Disk!";
+        return Stop("Failed To Open The Disk!");
     const char* failure = 0;
     DriveLayout4 layout;
     DWORD returned = 0;
@@ -108,18 +141,20 @@ static const char* Repartition(int drive, const DiskInfo* info)
     if (failure != 0)
         ShowError(failure); // the handle, and the lock, last until the box is closed
     CloseHandle(handle);
-    return failure;
+    return failure == 0;
 }
 
-// The MBR with our code and geometry; a failed write is reported and the
-// run goes on. 0 when the MBR cannot be read.
-static int RewriteBootRecord(int drive, const DiskInfo* info)
+// The MBR with our code and geometry. A failed write is shown and the run
+// goes on, with *written 0. 0 when the MBR cannot be read.
+static int RewriteBootRecord(int drive, const DiskInfo* info, int* written)
 {
     MbrImage mbr;
+    *written = 0;
     if (!ReadMbr(drive, &mbr))
         return Stop("Failed To Read MBR!");
     FixBootRecord(&mbr, &info->geometry, IsTicked(IDC_KEEP_MBR_CODE));
-    if (!WriteMbr(drive, &mbr))
+    *written = WriteMbr(drive, &mbr);
+    if (!*written)
         ShowError("Failed To Write MBR!");
     SectorBuffer zero;
     for (int i = 0; i < SECTOR_SIZE; i++)
@@ -147,13 +182,11 @@ static int SetLbaType(int drive)
     return WriteMbr(drive, &mbr);
 }
 
-static FormatStatus FormatNewVolume(char letter, const char* root)
+static FormatStatus FormatNewVolume(char letter, const char* root, const char* label)
 {
     char message[kMessageSize];
     FormatText(message, sizeof message, "Formating Drive...%C:\\", letter);
     SetStatusText(message);
-    char label[VOLUME_LABEL_SIZE];
-    GetDlgItemTextA(g_hMainDlg, IDC_LABEL, label, sizeof label);
     return FormatVolume(g_hMainDlg, root, kFileSystem, label, IsTicked(IDC_QUICK_FORMAT),
                         IsTicked(IDC_FORCE_DISMOUNT));
 }
@@ -170,15 +203,16 @@ int MakeBootableDisk(void)
         return 0;
 
     DiskInfo info;
+    char label[VOLUME_LABEL_SIZE];
     SetStatusText("Checking Disk...");
-    // The number may have come to name another disk since the list was made:
-    // it must still be one the list would offer.
-    if (!QueryDiskInfo(drive, &info) || !IsListableDisk(&info))
-        return Stop("Failed To Query Disk!");
+    const char* refusal = RefusalBeforeWriting(drive, &info, label);
+    if (refusal != 0)
+        return Stop(refusal);
     SetStatusText("Partitioning Disk...");
-    if (Repartition(drive, &info) != 0)
+    if (!Repartition(drive, &info))
         return 0;
-    if (!RewriteBootRecord(drive, &info))
+    int mbrWritten = 0;
+    if (!RewriteBootRecord(drive, &info, &mbrWritten))
         return 0;
     if (!QueryDiskInfo(drive, &info))
         return Stop("Failed To ReQuery Disk Info!");
@@ -191,7 +225,7 @@ int MakeBootableDisk(void)
     if (letter == 0)
         return Stop("Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!");
     char root[4] = {letter, ':', '\\', 0};
-    FormatStatus formatted = FormatNewVolume(letter, root);
+    FormatStatus formatted = FormatNewVolume(letter, root, label);
     if (formatted != FORMAT_SUCCEEDED)
         return Stop(FormatStatusText(formatted));
     if (!SetDriveNumber(root))
@@ -207,6 +241,9 @@ int MakeBootableDisk(void)
     SetStatusText("Setting File Attributes...");
     if (!PatchDosFiles(letter))
         return Stop("Failed To Set Dos File Attributes!");
+    // Without its boot code the stick cannot boot: that is no success.
+    if (!mbrWritten)
+        return 0;
     SetStatusText("Operation Completed Successfully");
     return 1;
 }

@@ -1,7 +1,19 @@
 #!/bin/sh
-# Runs one Windows test program under 32-bit Wine on a private X server, in a
+# Runs one Windows test program under Wine on a private X server, in a
 # throwaway prefix, and exits with the program's exit code (bounded by
-# WINE_TEST_TIMEOUT seconds, default 90).
+# WINE_TEST_TIMEOUT seconds, default 90); 77 is kept for "skipped", so a
+# program that exits with 77 fails.
+#   --arch x86|x64      32-bit Wine (TARNWICK_WINE32_LOADER, default
+#                       /usr/lib/wine/wine) in a win32 prefix, or wine64
+#                       (TARNWICK_WINE64_LOADER, default /usr/lib/wine/wine64)
+#                       in a win64 prefix; default x86
+#   --probe VERDICT     runs nothing: asks the loader for its version once
+#                       (tools/wine_probe.py) and writes the verdict; exits 0
+#                       when it starts, 77 when this machine cannot execute
+#                       it (x86 only: 32-bit Wine where the kernel runs no
+#                       32-bit code, or no 32-bit Wine), else 1
+#   --verdict VERDICT   a probe's verdict: skipped (77) or failed with its
+#                       reason unless the loader starts
 #   --screenshots DIR   the program writes DIR/NAME.request ("WIDTH HEIGHT X Y",
 #                       screen pixels); answered with NAME.png and NAME.done,
 #                       or NAME.failed
@@ -10,17 +22,14 @@
 #                       Wine dismounts only drives on block devices. With none
 #                       free, exits with 77, the test's "skipped".
 #   --windows-version V the prefix reports Windows version V (winecfg -v),
-#                       e.g. winxp
+#                       e.g. winxp (x86) or winxp64 (x64)
 set -u
-WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX") || exit 1
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-x.XXXXXX") || exit 1
-WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=${WINEDEBUG:--all}
-export WINEPREFIX WINEARCH WINEDLLOVERRIDES WINEDEBUG
-xvfb_pid="" watcher_pid=""
+WINEPREFIX="" xvfb_pid="" watcher_pid=""
 # shellcheck disable=SC2317 # run by the trap
 cleanup() {
     [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
-    timeout 15 wineserver -k 2>/dev/null
+    [ -n "$WINEPREFIX" ] && timeout 15 wineserver -k 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$WINEPREFIX" "$work"
 }
@@ -28,9 +37,12 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
 mkdir "$work/dlls" || exit 1
-shots="" block_drive="" windows_version=""
+arch=x86 probe="" verdict="" shots="" block_drive="" windows_version=""
 while :; do
     case "${1:-}" in
+    --arch) arch=${2:-}; shift 2 ;;
+    --probe) probe=${2:?--probe needs a file}; shift 2 ;;
+    --verdict) verdict=${2:?--verdict needs a file}; shift 2 ;;
     --screenshots) shots=${2:?--screenshots needs a directory}; shift 2 ;;
     --system-dll)
         cp "${2:-}" "$work/dlls/" 2>/dev/null || { echo "wine-test: no DLL ${2:-}" >&2; exit 2; }
@@ -42,6 +54,31 @@ while :; do
     *) break ;;
     esac
 done
+
+# Only 32-bit Wine may be missing for a reason of the machine's: no 32-bit
+# code runs on some kernels.
+case "$arch" in
+x86) loader=${TARNWICK_WINE32_LOADER:-/usr/lib/wine/wine} WINEARCH=win32 may_skip=--may-skip ;;
+x64) loader=${TARNWICK_WINE64_LOADER:-/usr/lib/wine/wine64} WINEARCH=win64 may_skip="" ;;
+*) echo "wine-test: --arch is x86 or x64" >&2; exit 2 ;;
+esac
+if [ -n "$probe" ]; then
+    python3 -B "$(dirname "$0")/wine_probe.py" $may_skip "$loader" "$probe"
+    exit $?
+fi
+if [ -n "$verdict" ]; then
+    said=$(cat "$verdict" 2>/dev/null) ||
+        { echo "wine-test: no verdict in $verdict: the probe did not run" >&2; exit 1; }
+    case "$said" in
+    run*) ;;
+    skip*) echo "wine-test: skipped: ${said#skip }" >&2; exit 77 ;;
+    *) echo "wine-test: ${said#fail }" >&2; exit 1 ;;
+    esac
+fi
+
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX") || exit 1
+WINELOADER=$loader WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX WINEARCH WINELOADER WINEDLLOVERRIDES WINEDEBUG
 program=${1:?usage: wine-test.sh [OPTION]... PROGRAM [ARGS...]}
 shift
 
@@ -73,16 +110,16 @@ until [ -s "$work/display" ]; do
 done
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
-if ! timeout 120 wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
+if ! timeout 120 "$loader" wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
     echo "wine-test: wineboot failed" >&2; cat "$work/wineboot.log" >&2; exit 1
 fi
 if [ -n "$windows_version" ]; then
-    timeout 60 wine winecfg -v "$windows_version" </dev/null >"$work/winecfg.log" 2>&1
-    # Windows XP is NT 5.1, Server 2003 NT 5.2: the prefix must say so.
+    timeout 60 "$loader" winecfg -v "$windows_version" </dev/null >"$work/winecfg.log" 2>&1
+    # Windows XP is NT 5.1, XP x64 and Server 2003 NT 5.2: the prefix must say so.
     case "$windows_version" in
-    winxp) expected=5.1 ;; win2003) expected=5.2 ;; *) expected="" ;;
+    winxp) expected=5.1 ;; winxp64 | win2003) expected=5.2 ;; *) expected="" ;;
     esac
-    reported=$(timeout 30 wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' \
+    reported=$(timeout 30 "$loader" reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' \
         /v CurrentVersion </dev/null 2>/dev/null | tr -d '\r' | awk '$1 == "CurrentVersion" {print $3}')
     if [ -z "$reported" ] || { [ -n "$expected" ] && [ "$reported" != "$expected" ]; }; then
         echo "wine-test: the prefix reports version '$reported' after winecfg -v $windows_version" >&2
@@ -100,7 +137,7 @@ if [ -n "$block_drive" ]; then
     timeout 15 wineserver -k 2>/dev/null
 fi
 # Without a window manager Wine must draw the frames and captions itself.
-timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+timeout 30 "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >/dev/null 2>&1
 
 take_shot() { # request file
@@ -130,7 +167,10 @@ if [ -n "$shots" ]; then
     watcher_pid=$!
 fi
 
-timeout -k 5 "${WINE_TEST_TIMEOUT:-90}" wine "$program" "$@" </dev/null
+timeout -k 5 "${WINE_TEST_TIMEOUT:-90}" "$loader" "$program" "$@" </dev/null
 status=$?
-[ $status -eq 124 ] && echo "wine-test: $program timed out" >&2
+case $status in
+124) echo "wine-test: $program timed out" >&2 ;;
+77) echo "wine-test: $program exited with 77, which is no skip" >&2; status=1 ;;
+esac
 exit $status

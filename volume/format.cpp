@@ -1,5 +1,6 @@
 #include "volume/format.h"
 
+#include "app/system_library.h"
 #include "app/text.h"
 #include "disk/sector_io.h"
 
@@ -10,6 +11,10 @@ static const int kDriveListSize = 500;
 static const int kStatusTextSize = 300;
 static const char kLibraryName[] = "fmifs.dll";
 static const char kEntryName[] = "FormatEx";
+// Characters FAT keeps out of a volume label, besides control characters.
+static const char kLabelRefused[] = "*?/\\|.,;:+=[]<>\"";
+static const BYTE kFirstPrintable = 0x20;
+static const BYTE kDelete = 0x7F;
 
 static const char* const kStatusTexts[] = {
     0,
@@ -58,7 +63,7 @@ int LoadFormatLibrary(void)
 {
     if (g_formatLibrary != NULL)
         return 1;
-    HMODULE library = LoadLibraryA(kLibraryName);
+    HMODULE library = LoadSystemLibrary(kLibraryName);
     if (library == NULL) {
         g_loadFailure = FORMAT_LIBRARY_MISSING;
         return 0;
@@ -91,6 +96,23 @@ static int DrivePresent(char letter)
         entry++;
     }
     return 0;
+}
+
+FormatStatus CheckVolumeLabel(const char* label)
+{
+    if (label == NULL)
+        return FORMAT_SUCCEEDED;
+    if (TextLength(label, kMaxLabelLength) > kMaxLabelLength)
+        return FORMAT_BAD_LABEL;
+    for (const char* c = label; *c != 0; c++) {
+        BYTE b = (BYTE)*c;
+        if (b < kFirstPrintable || b == kDelete)
+            return FORMAT_BAD_LABEL;
+        for (const char* r = kLabelRefused; *r != 0; r++)
+            if (*c == *r)
+                return FORMAT_BAD_LABEL;
+    }
+    return FORMAT_SUCCEEDED;
 }
 
 static int KnownFileSystem(const char* name)
@@ -128,7 +150,7 @@ FormatStatus FormatVolume(HWND progressWindow, const char* root, const char* fil
         TextLength(fileSystem, kMaxFileSystemLength) > kMaxFileSystemLength ||
         !KnownFileSystem(fileSystem))
         return FORMAT_BAD_FILE_SYSTEM;
-    if (label != NULL && TextLength(label, kMaxLabelLength) > kMaxLabelLength)
+    if (CheckVolumeLabel(label) != FORMAT_SUCCEEDED)
         return FORMAT_BAD_LABEL;
 
     WCHAR wideRoot[4] = {0, ':', '\\', 0};

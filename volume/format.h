@@ -43,6 +43,11 @@ int LoadFormatLibrary(void);
 FormatStatus FormatVolume(HWND progressWindow, const char* root, const char* fileSystem,
                           const char* label, BOOL quick, BOOL force);
 
+// FORMAT_BAD_LABEL for a label FAT cannot hold: more than 11 characters, a
+// control character or one of * ? / \ | . , ; : + = [ ] < > "; otherwise
+// FORMAT_SUCCEEDED. A null or empty label passes.
+FormatStatus CheckVolumeLabel(const char* label);
+
 // The library's callback: relays progress, takes the completion report.
 BOOLEAN WINAPI FormatCallback(DWORD command, DWORD subAction, PVOID argument);
 

@@ -83,6 +83,9 @@ protected:
 TEST_F(DosFiles, CopiesThePatchedSystemFiles)
 {
     Serve(floppy.bytes);
+    ASSERT_EQ(CheckDosFiles(), EXTRACT_SUCCEEDED); // which writes nothing
+    OnVolume("IO.SYS");
+    EXPECT_FALSE(present);
     for (int run = 0; run < 2; run++) { // a second run replaces the files
         ASSERT_EQ(ExtractDosFiles('e'), EXTRACT_SUCCEEDED);
         EXPECT_EQ(OnVolume("IO.SYS"), io);
@@ -126,6 +129,7 @@ TEST_F(DosFiles, AMissingFileWritesNothingAtAll)
     for (const auto* image : {&noCommand.bytes, &emptyEntry.bytes, &noCluster.bytes,
                               &pastTheEnd.bytes, &tiny}) {
         Serve(*image);
+        EXPECT_EQ(CheckDosFiles(), EXTRACT_FILE_MISSING);
         EXPECT_EQ(ExtractDosFiles('E'), EXTRACT_FILE_MISSING);
         OnVolume("IO.SYS");
         EXPECT_FALSE(present);
@@ -137,12 +141,14 @@ TEST_F(DosFiles, EachLoadingStepHasItsOwnResult)
     EXPECT_EQ(ExtractDosFiles('5'), EXTRACT_BAD_LETTER);
     EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 0);
     EXPECT_EQ(ExtractDosFiles('E'), EXTRACT_NO_LIBRARY); // no diskcopy.dll at all
+    EXPECT_EQ(CheckDosFiles(), EXTRACT_NO_LIBRARY);
     Serve(floppy.bytes);
     winsim::AddFault({"GetSystemDirectoryA", "", "", 1, 31, false});
     EXPECT_EQ(ExtractDosFiles('E'), EXTRACT_NO_LIBRARY);
-    EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 1);
+    EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 2);
     Serve(floppy.bytes, "BINFILE", 2);
     EXPECT_EQ(ExtractDosFiles('E'), EXTRACT_NO_RESOURCE);
+    EXPECT_EQ(CheckDosFiles(), EXTRACT_NO_RESOURCE);
     Serve(floppy.bytes);
     winsim::AddFault({"LoadResource", "", "", 1, 31, false});
     EXPECT_EQ(ExtractDosFiles('E'), EXTRACT_LOAD_FAILED);

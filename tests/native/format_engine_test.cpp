@@ -45,6 +45,12 @@ TEST_F(FormatEngine, ChecksItsParametersInOrderBeforeTouchingAnything)
     for (const char* name : {"", "fat16", "exfat", "fat32x"})
         EXPECT_EQ(Format("E:\\", name), FORMAT_BAD_FILE_SYSTEM) << name;
     EXPECT_EQ(Format("E:\\", "fat", "TWELVECHARSS"), FORMAT_BAD_LABEL);
+    // Every character FAT keeps out of a label, and control characters.
+    for (char refused : std::string("*?/\\|.,;:+=[]<>\"\x01\t\x1f\x7f")) {
+        char label[] = {'D', 'O', 'S', refused, 'B', 0};
+        EXPECT_EQ(Format("E:\\", "fat", label), FORMAT_BAD_LABEL) << (int)refused;
+        EXPECT_EQ(CheckVolumeLabel(label), FORMAT_BAD_LABEL) << (int)refused;
+    }
     EXPECT_EQ(winsim::CallCount("EnterCriticalSection"), 0);
     EXPECT_EQ(winsim::CallCount("CreateFileA"), 0);
     EXPECT_TRUE(winsim::FormatCalls().empty());
@@ -168,7 +174,7 @@ TEST(FormatEngineVolume, LeavesACleanFat16VolumeOneTrackIn)
     setup.imagePath = (dir / "stick.img").string();
     int disk = winsim::AddDisk(setup);
     tests::AddLetteredPartition(disk, 63, 131009, 'E');
-    ASSERT_EQ(FormatVolume(NULL, "E:\\", "fat", "dosboot", TRUE, FALSE), FORMAT_SUCCEEDED);
+    ASSERT_EQ(FormatVolume(NULL, "E:\\", "fat", "dos boot", TRUE, FALSE), FORMAT_SUCCEEDED);
 
     std::vector<unsigned char> partition = winsim::ReadDisk(disk, 63 * 512, 131009ull * 512);
     std::ofstream((dir / "part.img").string(), std::ios::binary)
@@ -182,6 +188,6 @@ TEST(FormatEngineVolume, LeavesACleanFat16VolumeOneTrackIn)
     EXPECT_EQ(partition[36], 0x00); // the BIOS drive Windows gives removable media
     char label[12];
     ASSERT_TRUE(GetVolumeInformationA("E:\\", label, sizeof label, NULL, NULL, NULL, NULL, 0));
-    EXPECT_STREQ(label, "DOSBOOT");
+    EXPECT_STREQ(label, "DOS BOOT");
     fs::remove_all(dir);
 }

@@ -25,12 +25,21 @@ TEST(FormatLibrary, LibraryWithoutFormatExGivesTwoAndIsUnloaded)
     EXPECT_EQ(winsim::CallCount("FreeLibrary"), 1);
 }
 
-TEST(FormatLibrary, OnceFoundItStaysLoaded)
+TEST(FormatLibrary, OnlyTheSystemDirectorysIsLoadedAndThenKept)
 {
     tests::FreshMachine();
-    EXPECT_EQ(LoadFormatLibrary(), 1);
-    EXPECT_EQ(LoadFormatLibrary(), 1);
+    // A file of the name beside the program: Windows finds it first by name.
+    winsim::PlantProgramFolderLibrary("fmifs.dll");
+    FreeLibrary(LoadLibraryA("fmifs.dll"));
+    ASSERT_EQ(winsim::PlantedLibraryLoads(), 1);
+    // No system directory, no library: nothing is loaded by name instead.
+    winsim::AddFault({"GetSystemDirectoryA", "", "", 1, 31, false});
+    EXPECT_EQ(FormatVolume(NULL, "E:\\", "fat", "", FALSE, FALSE), FORMAT_LIBRARY_MISSING);
     EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 1);
+    EXPECT_EQ(LoadFormatLibrary(), 1);
+    EXPECT_EQ(LoadFormatLibrary(), 1);
+    EXPECT_EQ(winsim::CallCount("LoadLibraryA"), 2);
+    EXPECT_EQ(winsim::PlantedLibraryLoads(), 1);
     EXPECT_EQ(winsim::CallCount("InitializeCriticalSection"), 1);
     EXPECT_EQ(winsim::LoadedModules(), std::vector<std::string>{"fmifs.dll"});
 }

@@ -61,17 +61,17 @@ TEST(MainDialog, HandCursorReachesEveryStaticControl)
         HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
         for (HWND c : winsim::Children(main))
             if (winsim::ClassName(c) == "Static")
-                EXPECT_EQ(GetClassLongA(c, GCL_HCURSOR), (DWORD)(UINT_PTR)hand)
+                EXPECT_EQ(GetClassLongPtrA(c, GCLP_HCURSOR), (ULONG_PTR)hand)
                     << winsim::Text(c);
         // Buttons and edit boxes keep their own cursors.
-        EXPECT_NE(GetClassLongA(winsim::DialogItem(main, IDC_LABEL), GCL_HCURSOR),
-                  (DWORD)(UINT_PTR)hand);
+        EXPECT_NE(GetClassLongPtrA(winsim::DialogItem(main, IDC_LABEL), GCLP_HCURSOR),
+                  (ULONG_PTR)hand);
         winsim::UserClick(winsim::DialogItem(main, IDC_ABOUT));
     });
     run.Then([](HWND about) {
         HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
         for (HWND c : winsim::Children(about))
-            EXPECT_EQ(GetClassLongA(c, GCL_HCURSOR), (DWORD)(UINT_PTR)hand);
+            EXPECT_EQ(GetClassLongPtrA(c, GCLP_HCURSOR), (ULONG_PTR)hand);
         winsim::UserEscape(about);
     });
     EXPECT_EQ(run.Run(), 0);

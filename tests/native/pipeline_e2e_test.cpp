@@ -4,9 +4,13 @@
 
 #include "disk/mbr.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -15,6 +19,8 @@ extern const unsigned char g_fatBootCode[450];
 namespace {
 
 namespace fs = std::filesystem;
+
+using nlohmann::json;
 
 struct Variant {
     std::string name;
@@ -25,18 +31,15 @@ struct Variant {
     bool keepMbrCode = false;
     bool quick = true;
     bool autoMount = true;
+    bool replugged = false; // pulled and plugged back in after the list was made
 };
 
 std::vector<unsigned char> ReadBytes(const fs::path& path, std::uint64_t offset = 0,
                                      std::size_t length = 0)
 {
     std::ifstream in(path, std::ios::binary);
-    if (length == 0) {
-        std::ostringstream all;
-        all << in.rdbuf();
-        std::string s = all.str();
-        return std::vector<unsigned char>(s.begin(), s.end());
-    }
+    if (length == 0) // the whole file
+        length = fs::exists(path) ? (std::size_t)fs::file_size(path) : 0;
     std::vector<unsigned char> bytes(length);
     in.seekg((std::streamoff)offset);
     in.read((char*)bytes.data(), (std::streamsize)length);
@@ -53,47 +56,59 @@ int Shell(const std::string& command, std::string* output = nullptr)
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
-class PipelineEndToEnd : public testing::TestWithParam<Variant> {
+// A folder of its own for each run of tarnwick-sim, with the scenarios.
+class SimRuns : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("tarnwick-e2e-" + GetParam().name + "-" + std::to_string(::getpid()));
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        name = "tarnwick-e2e-" + name + "-" + std::to_string(::getpid());
+        dir = fs::temp_directory_path() / name;
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    std::string Scenario(const Variant& v, const std::string& answer)
+    json Stick(const Variant& v)
     {
-        std::uint64_t sectors = v.size / 512 - (std::uint64_t)v.sectorsPerTrack;
-        std::string actions = R"([{"do":"type","control":"IDC_LABEL","text":"DOSBOOT"})";
+        return {{"friendlyName", "Generic Flash Disk USB Device"},
+                {"instanceId", "USBSTOR\\Disk&Ven_Generic\\1"},
+                {"media", "removable"}, {"size", v.size}, {"heads", v.heads},
+                {"sectorsPerTrack", v.sectorsPerTrack}, {"image", "stick.img"},
+                {"autoMount", v.autoMount},
+                {"partitions", {{{"slot", 0}, {"start", v.sectorsPerTrack},
+                                 {"sectors", v.size / 512 - (std::uint64_t)v.sectorsPerTrack},
+                                 {"type", 11}, {"format", "fat"}, {"label", "OLDSTICK"},
+                                 {"letter", "E"}}}}};
+    }
+
+    json Scenario(const Variant& v, const std::string& answer)
+    {
+        json actions = {{{"do", "type"}, {"control", "IDC_LABEL"}, {"text", "Dos boot"}}};
         if (v.quick)
-            actions += R"(,{"do":"click","control":"IDC_QUICK_FORMAT"})";
+            actions.push_back({{"do", "click"}, {"control", "IDC_QUICK_FORMAT"}});
         if (v.lba)
-            actions += R"(,{"do":"click","control":"IDC_ENABLE_LBA"})";
+            actions.push_back({{"do", "click"}, {"control", "IDC_ENABLE_LBA"}});
         if (v.keepMbrCode)
-            actions += R"(,{"do":"click","control":"IDC_KEEP_MBR_CODE"})";
-        actions += R"(,{"do":"click","control":"IDOK"}])";
-        return std::string(R"({"disks":[{"friendlyName":"WDC WD800JD","instanceId":"IDE\\DiskWDC\\1",
-            "media":"fixed","size":80026361856,"partitions":[{"slot":0,"start":63,
-            "sectors":156296322,"type":7,"active":true,"letter":"C"}]},
-          {"friendlyName":"Generic Flash Disk USB Device","instanceId":"USBSTOR\\Disk&Ven_Generic\\1",
-            "media":"removable","size":)") + std::to_string(v.size) + R"(,"heads":)" +
-               std::to_string(v.heads) + R"(,"sectorsPerTrack":)" +
-               std::to_string(v.sectorsPerTrack) + R"(,"image":"stick.img","autoMount":)" +
-               (v.autoMount ? "true" : "false") +
-               R"(,"partitions":[{"slot":0,"start":)" + std::to_string(v.sectorsPerTrack) +
-               R"(,"sectors":)" + std::to_string(sectors) +
-               R"(,"type":11,"format":"fat","label":"OLDSTICK","letter":"E"}]}],
-          "letters":{"A":"floppy"},"diskcopy":")" DISKCOPY_DLL R"(","answers":[")" + answer +
-               R"("],"actions":)" + actions + "}";
+            actions.push_back({{"do", "click"}, {"control", "IDC_KEEP_MBR_CODE"}});
+        if (v.replugged) {
+            actions.push_back({{"do", "unplug"}, {"disk", 1}});
+            actions.push_back({{"do", "plug"}, {"disk", Stick(v)}});
+        }
+        actions.push_back({{"do", "click"}, {"control", "IDOK"}});
+        json system = {{"friendlyName", "WDC WD800JD"}, {"instanceId", "IDE\\DiskWDC\\1"},
+                       {"media", "fixed"}, {"size", 80026361856ull},
+                       {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 156296322},
+                                        {"type", 7}, {"active", true}, {"letter", "C"}}}}};
+        return {{"disks", {system, Stick(v)}}, {"letters", {{"A", "floppy"}}},
+                {"diskcopy", DISKCOPY_DLL}, {"answers", {answer}}, {"actions", actions}};
     }
 
     // Runs the scenario; the transcript's lines.
-    std::vector<std::string> Run(const std::string& scenario, int& status)
+    std::vector<std::string> Run(const json& scenario, int& status)
     {
-        std::ofstream(dir / "scenario.json") << scenario;
+        std::ofstream(dir / "scenario.json") << scenario.dump();
         std::string out;
         status = Shell(std::string("'") + TARNWICK_SIM + "' '" + (dir / "scenario.json").string() +
                        "'", &out);
@@ -106,6 +121,8 @@ protected:
 
     fs::path dir;
 };
+
+class PipelineEndToEnd : public SimRuns, public testing::WithParamInterface<Variant> {};
 
 std::vector<std::string> Events(const std::vector<std::string>& lines, const std::string& kind)
 {
@@ -212,29 +229,134 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"full_format", 64ull << 20, 255, 63, false, false, false},
                     Variant{"no_auto_mount", 64ull << 20, 255, 63, false, false, true, false},
                     Variant{"stick_16MiB", 16ull << 20}, Variant{"stick_256MiB", 256ull << 20},
-                    Variant{"stick_2GiB_64x32", 2048ull << 20, 64, 32, true}),
+                    Variant{"stick_2GiB_64x32", 2048ull << 20, 64, 32, true},
+                    Variant{"replugged", 64ull << 20, 255, 63, false, false, true, true, true}),
     [](const testing::TestParamInfo<Variant>& info) { return info.param.name; });
 
-class PipelineAnswer : public PipelineEndToEnd {};
+// Runs that must end before the first write: the box they stop with (none
+// for the answer No) and a change to the typical scenario.
+struct Refusal {
+    std::string name;
+    std::string box;
+    std::function<void(json& scenario)> shape;
+};
 
-TEST_P(PipelineAnswer, NoChangesNoByteOfAnyDisk)
+void PrintTo(const Refusal& r, std::ostream* os)
 {
-    // The old partition is left raw, so that setting the machine up writes
-    // the same bytes each time and only the program could change them.
-    std::string scenario = Scenario(GetParam(), "no");
-    std::string raw = "\"format\":\"raw\"";
-    scenario.replace(scenario.find("\"format\":\"fat\""), raw.size(), raw);
-    int status = -1;
-    std::string setup = scenario.substr(0, scenario.find("\"actions\":")) + "\"actions\":[]}";
-    Run(setup, status);
-    ASSERT_EQ(status, 0);
-    std::vector<unsigned char> before = ReadBytes(dir / "stick.img");
-    std::vector<std::string> lines = Run(scenario, status);
-    EXPECT_EQ(status, 0);
-    EXPECT_TRUE(ReadBytes(dir / "stick.img") == before);
-    EXPECT_EQ(Events(lines, "box").size(), 1u);
-    EXPECT_EQ(Events(lines, "status"), std::vector<std::string>{R"({"event":"status","text":""})"});
+    *os << r.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Sticks, PipelineAnswer, testing::Values(Variant{"answer_no"}),
-                         [](const testing::TestParamInfo<Variant>& info) { return info.param.name; });
+class PipelineRefusal : public SimRuns, public testing::WithParamInterface<Refusal> {};
+
+json Plug(json disk)
+{
+    return json::object({{"do", "plug"}, {"disk", disk}});
+}
+
+json Unplug(int disk)
+{
+    return json::object({{"do", "unplug"}, {"disk", disk}});
+}
+
+// Actions to play right before Start is pressed.
+void BeforeStart(json& scenario, std::initializer_list<json> actions)
+{
+    json& list = scenario["actions"];
+    for (const json& action : actions)
+        list.insert(list.end() - 1, action);
+}
+
+TEST_P(PipelineRefusal, ChangesNoByteOfAnyDisk)
+{
+    const Refusal& r = GetParam();
+    json scenario = Scenario(Variant{"", 16ull << 20}, r.box.empty() ? "no" : "yes");
+    // Old partitions are left raw, so that setting the machine up writes the
+    // same bytes each time and only the program could change them.
+    scenario["disks"][1]["partitions"][0]["format"] = "raw";
+    r.shape(scenario);
+    // The machine without the user's actions, plugged disks plugged from the start.
+    json setup = scenario;
+    setup["actions"] = json::array();
+    for (const json& action : scenario["actions"])
+        if (action["do"] == "plug")
+            setup["disks"].push_back(action["disk"]);
+    int status = -1;
+    Run(setup, status);
+    ASSERT_EQ(status, 0);
+    std::map<std::string, std::vector<unsigned char>> before;
+    for (const auto& file : fs::directory_iterator(dir))
+        if (file.path().extension() == ".img")
+            before[file.path().filename().string()] = ReadBytes(file.path());
+
+    std::vector<std::string> lines = Run(scenario, status);
+    EXPECT_EQ(status, 0);
+    for (const auto& [name, bytes] : before)
+        EXPECT_TRUE(ReadBytes(dir / name) == bytes) << name << " changed";
+    std::vector<std::string> boxes = Events(lines, "box"), statuses = Events(lines, "status");
+    const std::string cleared = R"({"event":"status","text":""})";
+    if (r.box.empty()) {
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(statuses, std::vector<std::string>{cleared});
+        return;
+    }
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(json::parse(boxes[1])["text"], r.box);
+    EXPECT_EQ(statuses, (std::vector<std::string>{
+                            R"({"event":"status","text":"Checking Disk..."})", cleared}));
+}
+
+const char kQueryFailed[] = "Failed To Query Disk!";
+const char kNoDosFiles[] = "Error Occurred Extracting/Copying DOS Files";
+
+json OtherStick(std::uint64_t size, const std::string& instanceId)
+{
+    return {{"friendlyName", "Kingmax Flash Disk USB Device"}, {"instanceId", instanceId},
+            {"media", "removable"}, {"size", size}, {"image", "other.img"},
+            {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11},
+                             {"letter", "F"}}}}};
+}
+
+void Geometry(json& scenario, int heads, int sectorsPerTrack)
+{
+    scenario["disks"][1]["heads"] = heads;
+    scenario["disks"][1]["sectorsPerTrack"] = sectorsPerTrack;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sticks, PipelineRefusal,
+    testing::Values(
+        Refusal{"answer_no", "", [](json&) {}},
+        // Another stick given the confirmed drive number; a card reader
+        // holding another card; the other stick sliding down to the number.
+        Refusal{"another_stick", kQueryFailed,
+                [](json& s) {
+                    json other = OtherStick(16ull << 20, "USBSTOR\\Disk&Ven_Kingmax\\2");
+                    BeforeStart(s, {Unplug(1), Plug(other)});
+                }},
+        Refusal{"another_length", kQueryFailed,
+                [](json& s) {
+                    json card = OtherStick(32ull << 20, "USBSTOR\\Disk&Ven_Generic\\1");
+                    BeforeStart(s, {Unplug(1), Plug(card)});
+                }},
+        Refusal{"shifted_number", kQueryFailed,
+                [](json& s) {
+                    s["disks"].push_back(OtherStick(16ull << 20, "USBSTOR\\Disk&Ven_Kingmax\\2"));
+                    BeforeStart(s, {json::object({{"do", "select"}, {"item", 0}}), Unplug(1)});
+                }},
+        Refusal{"label_with_a_dot", "FormatEx Error[6]: Supplied Label Parameter Check Failed.",
+                [](json& s) { s["actions"][0]["text"] = "DOS.BOOT"; }},
+        Refusal{"no_diskcopy", kNoDosFiles, [](json& s) { s.erase("diskcopy"); }},
+        Refusal{"diskcopy_without_floppy", kNoDosFiles,
+                [](json& s) { s["diskcopy"] = PROGRAM_RESOURCES_DLL; }},
+        Refusal{"floppy_without_the_files", kNoDosFiles,
+                [](json& s) { s["diskcopy"] = PE_FIXTURE_DLL; }},
+        Refusal{"no_sectors_per_track", kQueryFailed, [](json& s) { Geometry(s, 255, 0); }},
+        Refusal{"sectors_per_track_64", kQueryFailed, [](json& s) { Geometry(s, 255, 64); }},
+        Refusal{"no_heads", kQueryFailed, [](json& s) { Geometry(s, 0, 63); }},
+        Refusal{"heads_256", kQueryFailed, [](json& s) { Geometry(s, 256, 63); }},
+        Refusal{"one_track", kQueryFailed,
+                [](json& s) {
+                    s["disks"][1]["size"] = 63 * 512;
+                    s["disks"][1].erase("partitions");
+                }}),
+    [](const testing::TestParamInfo<Refusal>& info) { return info.param.name; });

@@ -101,6 +101,8 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
         {R"({"actions":[{"do":"progress","percent":"half"}]})", "actions[0].percent"},
         {R"({"disks":[{"media":"removable","size":1000}]})", "\"instanceId\" is required"},
         {R"({"disks":[{"instanceId":"X","media":"floppy","size":1000}]})", "disks[0].media"},
+        {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000,"heads":65536}]})",
+         "disks[0].heads"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000000,
             "partitions":[{"slot":0,"start":63,"sectors":99999,"type":6,"format":"fat"}]}]})",
          "inside its disk"},

@@ -29,8 +29,15 @@ def scenario(case, diskcopy):
     if CASES[case]["lba"]:
         actions.append({"do": "click", "control": "IDC_ENABLE_LBA"})
     actions.append({"do": "click", "control": "IDOK"})
+    # A user's machine: the system disk at C: (which the program must never
+    # write), a floppy drive at A: and a CD drive at D:, then the stick.
     return {
         "disks": [{
+            "friendlyName": "WDC WD800JD-75MSA3",
+            "instanceId": "IDE\\DiskWDC_WD800JD-75MSA3\\5&2d5cd3b&0&0.0.0",
+            "media": "fixed", "protected": True, "size": 80026361856,
+            "partitions": [{"slot": 0, "start": 63, "sectors": 156296322, "type": 7,
+                            "active": True, "format": "raw", "letter": "C"}]}, {
             "friendlyName": "Generic Flash Disk USB Device",
             "instanceId": "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk\\1",
             "media": "removable", "size": 64 << 20, "heads": 16,
@@ -38,6 +45,7 @@ def scenario(case, diskcopy):
             "partitions": [{"slot": 0, "start": 63, "sectors": (64 << 11) - 63,
                             "type": 11, "format": "fat", "label": "OLDSTICK",
                             "letter": "E"}]}],
+        "letters": {"A": "floppy", "D": "cdrom"},
         "diskcopy": diskcopy,
         "answers": ["yes"],
         "actions": actions,
@@ -69,6 +77,10 @@ def main():
         print(made.stdout, end="")
     if made.returncode != 0 or "Operation Completed Successfully!" not in made.stdout:
         print(f"tarnwick-sim failed ({made.returncode}):\n{made.stdout}{made.stderr}")
+        return 1
+    # The first letter free after C:, A: and D:, as Windows gives it.
+    if '"Formating Drive...E:\\\\"' not in made.stdout:
+        print(f"the stick was not formatted as E:\n{made.stdout}")
         return 1
 
     def finished(text):

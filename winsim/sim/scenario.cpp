@@ -152,9 +152,9 @@ DiskSpec ParseDisk(const json& j, const std::string& where, const std::string& b
     d.size = (std::uint64_t)Integer(Required(j, "size", where), where + ".size", 0,
                                     (std::int64_t)1 << 50);
     if (const json* v = Field(j, "heads"))
-        d.heads = (int)Integer(*v, where + ".heads", 1, 255);
+        d.heads = (int)Integer(*v, where + ".heads", 0, 65535);
     if (const json* v = Field(j, "sectorsPerTrack"))
-        d.sectorsPerTrack = (int)Integer(*v, where + ".sectorsPerTrack", 1, 63);
+        d.sectorsPerTrack = (int)Integer(*v, where + ".sectorsPerTrack", 0, 65535);
     if (const json* v = Field(j, "image"))
         d.image = Resolve(baseDir, Text(*v, where + ".image"));
     d.isProtected = !d.removable;
@@ -188,7 +188,7 @@ const std::set<std::string>& KnownCalls()
         "IsDlgButtonChecked", "LeaveCriticalSection", "LoadCursorA", "LoadIconA", "LoadLibraryA",
         "LoadResource", "LockResource", "MessageBoxA", "MultiByteToWideChar", "QueryDosDeviceA",
         "ReadFile", "RegCloseKey", "RegOpenKeyExA", "RegQueryValueExA", "SendDlgItemMessageA",
-        "SendMessageA", "SetClassLongA", "SetDlgItemTextA", "SetFilePointer",
+        "SendMessageA", "SetClassLongA", "SetClassLongPtrA", "SetDlgItemTextA", "SetFilePointer",
         "SetVolumeMountPointA", "ShellExecuteA", "SizeofResource", "Sleep", "UpdateWindow",
         "WriteFile"};
     return calls;
@@ -201,6 +201,9 @@ winsim::Fault ParseFault(const json& j, const std::string& where)
     f.call = Text(Required(j, "call", where), where + ".call");
     if (!KnownCalls().count(f.call))
         Fail(where + ".call", "\"" + f.call + "\" is not a function the machine models");
+    // The one call by both names: 32-bit Windows' SetClassLongPtrA is SetClassLongA.
+    if (f.call == "SetClassLongA")
+        f.call = "SetClassLongPtrA";
     if (const json* v = Field(j, "code")) {
         if (f.call != "DeviceIoControl")
             Fail(where + ".code", "narrows DeviceIoControl only");

@@ -139,7 +139,7 @@ BOOL AnswerGeometry(const DeviceHandle& device, LPVOID out, DWORD outSize, LPDWO
     const DiskSetup& setup = device.disk->setup;
     std::uint64_t perCylinder =
         (std::uint64_t)setup.heads * (std::uint64_t)setup.sectorsPerTrack * (std::uint64_t)setup.bytesPerSector;
-    g->Cylinders.QuadPart = (LONGLONG)(setup.size / perCylinder);
+    g->Cylinders.QuadPart = perCylinder ? (LONGLONG)(setup.size / perCylinder) : 0;
     g->MediaType = setup.removable ? RemovableMedia : FixedMedia;
     g->TracksPerCylinder = (DWORD)setup.heads;
     g->SectorsPerTrack = (DWORD)setup.sectorsPerTrack;

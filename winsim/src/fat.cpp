@@ -97,12 +97,15 @@ bool FormatFat(Backing& backing, std::uint64_t offset, std::uint64_t length,
     std::string label;
     for (char c : layout.label)
         label.push_back((char)std::toupper((unsigned char)c));
+    // mkfs.fat refuses a geometry of 0: such a drive gets the usual translation.
+    bool noGeometry = layout.heads <= 0 || layout.sectorsPerTrack <= 0;
+    int heads = noGeometry ? 255 : layout.heads;
+    int sectors = noGeometry ? 63 : layout.sectorsPerTrack;
     std::vector<std::string> args = {"mkfs.fat", "-F", std::to_string(layout.fatBits), "-S", "512",
                                      "-a", "-f", "2", "-M", "0xF8",
                                      "-D", std::to_string(layout.driveNumber),
                                      "-h", std::to_string(layout.hiddenSectors),
-                                     "-g", std::to_string(layout.heads) + "/" +
-                                               std::to_string(layout.sectorsPerTrack),
+                                     "-g", std::to_string(heads) + "/" + std::to_string(sectors),
                                      "-i", Hex(layout.serial)};
     if (layout.fatBits != 32)
         args.insert(args.end(), {"-R", "1", "-r", "512"});

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,8 @@ struct KernelObject {
 struct Storage;
 
 struct Module {
-    std::string name;
+    std::string name;                // base name, as GetModuleHandleA finds it
+    std::string path;                // the full path it was loaded from
     int references = 0;
     std::vector<Resource> resources; // of a DLL mapped from a host PE file
 };
@@ -122,6 +124,8 @@ struct Machine {
     std::map<UINT_PTR, Module> modules;
     std::map<std::string, std::string> systemLibraries; // upper-case name -> host PE file
     std::map<std::string, std::vector<Resource>> builtLibraries; // upper-case name -> resources
+    std::set<std::string> plantedLibraries; // upper-case names in the program's folder
+    int plantedLoads = 0;
     std::map<UINT_PTR, ResourceRef> foundResources;
     std::map<UINT_PTR, ResourceRef> loadedResources;
     UINT_PTR nextResource = 0x50010;

@@ -14,6 +14,7 @@ namespace {
 
 const char kFormatLibrary[] = "fmifs.dll";
 const char kSystemDirectory[] = "C:\\WINDOWS\\system32\\";
+const char kProgramFolder[] = "C:\\Program Files\\Tarnwick\\";
 const UINT_PTR kFirstModule = 0x10000000;
 
 std::string Upper(std::string text)
@@ -29,16 +30,24 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool IsIn(const std::string& path, const char* folder)
+{
+    std::string name = BaseName(path);
+    return path.size() == std::string(folder).size() + name.size() &&
+           EqualsIgnoreCase(path.substr(0, path.size() - name.size()), folder);
+}
+
 Module* FindModule(HMODULE handle)
 {
     auto it = M().modules.find((UINT_PTR)handle);
     return it == M().modules.end() ? nullptr : &it->second;
 }
 
-HMODULE ExistingModule(const std::string& name)
+// A module already loaded from that path takes one more reference.
+HMODULE ExistingModule(const std::string& path)
 {
     for (auto& entry : M().modules) {
-        if (EqualsIgnoreCase(entry.second.name, name)) {
+        if (EqualsIgnoreCase(entry.second.path, path)) {
             entry.second.references++;
             return (HMODULE)entry.first;
         }
@@ -56,39 +65,69 @@ HMODULE NewModule(Module module)
     return (HMODULE)handle;
 }
 
-// A DLL of the system directory, mapped from the host file that plays it.
+HMODULE NotFound()
+{
+    M().lastError = ERROR_MOD_NOT_FOUND;
+    return NULL;
+}
+
+// A DLL of the system directory: the format library, or one mapped from the
+// host file that plays it.
 HMODULE LoadSystemLibrary(const std::string& path)
 {
     std::string name = BaseName(path);
-    bool inSystemDirectory =
-        path.size() == std::string(kSystemDirectory).size() + name.size() &&
-        EqualsIgnoreCase(path.substr(0, path.size() - name.size()), kSystemDirectory);
+    if (EqualsIgnoreCase(name, kFormatLibrary)) {
+        if (M().formatLibrary == "absent")
+            return NotFound();
+        if (HMODULE loaded = ExistingModule(path))
+            return loaded;
+        return NewModule({kFormatLibrary, path, 1, {}});
+    }
     auto host = M().systemLibraries.find(Upper(name));
     auto built = M().builtLibraries.find(Upper(name));
-    if (!inSystemDirectory ||
-        (host == M().systemLibraries.end() && built == M().builtLibraries.end())) {
-        M().lastError = ERROR_MOD_NOT_FOUND;
-        return NULL;
-    }
-    if (HMODULE loaded = ExistingModule(name))
+    if (host == M().systemLibraries.end() && built == M().builtLibraries.end())
+        return NotFound();
+    if (HMODULE loaded = ExistingModule(path))
         return loaded;
     if (built != M().builtLibraries.end())
-        return NewModule({name, 1, built->second});
+        return NewModule({name, path, 1, built->second});
     std::ifstream in(host->second, std::ios::binary);
     std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
     Module module;
     module.name = name;
+    module.path = path;
     std::string error;
-    if (!in.good() && !in.eof()) {
-        M().lastError = ERROR_MOD_NOT_FOUND;
-        return NULL;
-    }
+    if (!in.good() && !in.eof())
+        return NotFound();
     if (!ParsePeResources(file.data(), file.size(), module.resources, error)) {
         M().lastError = ERROR_BAD_EXE_FORMAT;
         return NULL;
     }
     return NewModule(std::move(module));
+}
+
+// A library planted beside the program: whoever put it there wrote it.
+HMODULE LoadPlantedLibrary(const std::string& path)
+{
+    if (!M().plantedLibraries.count(Upper(BaseName(path))))
+        return NotFound();
+    M().plantedLoads++;
+    if (HMODULE loaded = ExistingModule(path))
+        return loaded;
+    return NewModule({BaseName(path), path, 1, {}});
+}
+
+// Where Windows XP looks for a bare name: a module of that name already
+// loaded, then the program's folder, then the system directory.
+std::string SearchPath(const std::string& name)
+{
+    for (const auto& entry : M().modules)
+        if (EqualsIgnoreCase(entry.second.name, name))
+            return entry.second.path;
+    if (M().plantedLibraries.count(Upper(name)))
+        return kProgramFolder + name;
+    return kSystemDirectory + name;
 }
 
 const std::vector<Resource>* ResourcesOf(HMODULE module)
@@ -134,6 +173,16 @@ void SetSystemLibraryResources(const std::string& name, const std::vector<Resour
     M().builtLibraries[Upper(name)] = resources;
 }
 
+void PlantProgramFolderLibrary(const std::string& name)
+{
+    M().plantedLibraries.insert(Upper(name));
+}
+
+int PlantedLibraryLoads()
+{
+    return M().plantedLoads;
+}
+
 int LoadedResourceCount()
 {
     return (int)M().loadedResources.size();
@@ -156,15 +205,14 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
         M().lastError = ERROR_INVALID_PARAMETER;
         return NULL;
     }
-    if (!EqualsIgnoreCase(fileName, kFormatLibrary))
-        return LoadSystemLibrary(fileName);
-    if (M().formatLibrary == "absent") {
-        M().lastError = ERROR_MOD_NOT_FOUND;
-        return NULL;
-    }
-    if (HMODULE loaded = ExistingModule(kFormatLibrary))
-        return loaded;
-    return NewModule({kFormatLibrary, 1, {}});
+    std::string path = fileName;
+    if (path.find_first_of("\\/") == std::string::npos)
+        path = SearchPath(path);
+    if (IsIn(path, kProgramFolder))
+        return LoadPlantedLibrary(path);
+    if (IsIn(path, kSystemDirectory))
+        return LoadSystemLibrary(path);
+    return NotFound();
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
@@ -177,7 +225,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
         return NULL;
     }
     if (name && !IS_INTRESOURCE(name) && std::string(name) == "FormatEx" &&
-        EqualsIgnoreCase(m->name, kFormatLibrary) && M().formatLibrary != "no-formatex")
+        EqualsIgnoreCase(m->path, std::string(kSystemDirectory) + kFormatLibrary) &&
+        M().formatLibrary != "no-formatex")
         return FormatExEntry();
     M().lastError = ERROR_PROC_NOT_FOUND;
     return NULL;

@@ -137,7 +137,14 @@ std::vector<DeviceHandle*> HandlesOn(const DeviceHandle& device)
 
 void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char out[3])
 {
-    std::uint32_t perCylinder = (std::uint32_t)(heads * sectorsPerTrack);
+    // A geometry of no heads or no sectors names no place: the "beyond CHS" form.
+    if (heads <= 0 || sectorsPerTrack <= 0) {
+        out[0] = 0xFE;
+        out[1] = 0xFF;
+        out[2] = 0xFF;
+        return;
+    }
+    std::uint32_t perCylinder = (std::uint32_t)heads * (std::uint32_t)sectorsPerTrack;
     std::uint32_t cylinder = lba / perCylinder;
     std::uint32_t head = lba / (std::uint32_t)sectorsPerTrack % (std::uint32_t)heads;
     std::uint32_t sector = lba % (std::uint32_t)sectorsPerTrack + 1;

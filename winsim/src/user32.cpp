@@ -556,38 +556,38 @@ static ClassData& ClassOf(const Window& w)
     return classes[w.className] = data;
 }
 
-DWORD WINAPI SetClassLongA(HWND window, int index, LONG value)
+ULONG_PTR WINAPI SetClassLongPtrA(HWND window, int index, LONG_PTR value)
 {
-    if (Failing("SetClassLongA"))
+    if (Failing("SetClassLongPtrA"))
         return 0;
     Window* w = ValidWindow(window);
     if (!w)
         return 0;
     ClassData& data = ClassOf(*w);
-    HANDLE* slot = index == GCL_HCURSOR ? (HANDLE*)&data.cursor
-                   : index == GCL_HICON ? (HANDLE*)&data.icon
-                                        : nullptr;
+    HANDLE* slot = index == GCLP_HCURSOR ? (HANDLE*)&data.cursor
+                   : index == GCLP_HICON ? (HANDLE*)&data.icon
+                                         : nullptr;
     if (!slot) {
         M().lastError = ERROR_INVALID_PARAMETER;
         return 0;
     }
-    DWORD previous = (DWORD)(UINT_PTR)*slot;
-    *slot = (HANDLE)(UINT_PTR)(DWORD)value;
+    ULONG_PTR previous = (ULONG_PTR)*slot;
+    *slot = (HANDLE)value;
     return previous;
 }
 
-DWORD WINAPI GetClassLongA(HWND window, int index)
+ULONG_PTR WINAPI GetClassLongPtrA(HWND window, int index)
 {
-    if (Failing("GetClassLongA"))
+    if (Failing("GetClassLongPtrA"))
         return 0;
     Window* w = ValidWindow(window);
     if (!w)
         return 0;
     ClassData& data = ClassOf(*w);
-    if (index == GCL_HCURSOR)
-        return (DWORD)(UINT_PTR)data.cursor;
-    if (index == GCL_HICON)
-        return (DWORD)(UINT_PTR)data.icon;
+    if (index == GCLP_HCURSOR)
+        return (ULONG_PTR)data.cursor;
+    if (index == GCLP_HICON)
+        return (ULONG_PTR)data.icon;
     M().lastError = ERROR_INVALID_PARAMETER;
     return 0;
 }

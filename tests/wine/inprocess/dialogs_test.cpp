@@ -45,18 +45,18 @@ std::string SizeOf(HICON icon)
 
 TEST(DialogsInProcess, EachDialogGivesTheStaticClassTheHandCursor)
 {
-    const DWORD hand = (DWORD)(LONG_PTR)LoadCursorA(nullptr, IDC_HAND);
-    const DWORD arrow = (DWORD)(LONG_PTR)LoadCursorA(nullptr, IDC_ARROW);
+    const auto hand = reinterpret_cast<ULONG_PTR>(LoadCursorA(nullptr, IDC_HAND));
+    const auto arrow = reinterpret_cast<ULONG_PTR>(LoadCursorA(nullptr, IDC_ARROW));
     ASSERT_NE(hand, arrow);
     HWND probe = CreateWindowA("Static", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
                                nullptr);
     for (int id : {IDD_MAIN, IDD_ABOUT}) {
         // Back to the arrow first, so that each dialog must set the hand itself.
-        SetClassLongA(probe, GCL_HCURSOR, arrow);
-        ASSERT_EQ(GetClassLongA(probe, GCL_HCURSOR), arrow);
+        SetClassLongPtrA(probe, GCLP_HCURSOR, static_cast<LONG_PTR>(arrow));
+        ASSERT_EQ(GetClassLongPtrA(probe, GCLP_HCURSOR), arrow);
         Dialog dialog(id);
         ASSERT_NE(dialog.window, nullptr) << "CreateDialogParam, error " << GetLastError();
-        EXPECT_EQ(GetClassLongA(probe, GCL_HCURSOR), hand) << "dialog " << id;
+        EXPECT_EQ(GetClassLongPtrA(probe, GCLP_HCURSOR), hand) << "dialog " << id;
     }
     DestroyWindow(probe);
 }

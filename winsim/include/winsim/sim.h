@@ -90,7 +90,8 @@ bool FormatPartition(int disk, int partitionNumber, const std::string& fileSyste
                      const std::string& label, std::string& error);
 
 // Cylinder, head and sector bytes of an MBR entry for an LBA, as Windows
-// writes them: clamped to 1023/heads-1/sectors when the LBA lies beyond.
+// writes them: clamped to 1023/heads-1/sectors when the LBA lies beyond;
+// FE FF FF for a geometry of no heads or no sectors.
 void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char out[3]);
 
 struct ProtectedWrite {
@@ -138,6 +139,11 @@ std::vector<std::string> LoadedModules();
 void SetSystemLibrary(const std::string& name, const std::string& hostPath);
 // The same with the resources given directly, for tests that shape them.
 void SetSystemLibraryResources(const std::string& name, const std::vector<Resource>& resources);
+// A library of that name beside the program (C:\Program Files\Tarnwick), the
+// folder Windows XP searches first for a bare name. It exports nothing; each
+// load of it is counted.
+void PlantProgramFolderLibrary(const std::string& name);
+int PlantedLibraryLoads();
 // Resources loaded with LoadResource and not yet freed.
 int LoadedResourceCount();
 

@@ -142,8 +142,8 @@ typedef INT_PTR (CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 // Icons, cursors and class data
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDC_HAND  MAKEINTRESOURCEA(32649)
-#define GCL_HCURSOR (-12)
-#define GCL_HICON   (-14)
+#define GCLP_HCURSOR (-12)
+#define GCLP_HICON   (-14)
 
 #define SW_HIDE 0
 #define SW_SHOW 5
@@ -169,8 +169,10 @@ BOOL WINAPI UpdateWindow(HWND window);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
-DWORD WINAPI SetClassLongA(HWND window, int index, LONG value);
-DWORD WINAPI GetClassLongA(HWND window, int index);
+// The pointer-sized forms, as 64-bit Windows has them (in 32-bit Windows they
+// are SetClassLongA and GetClassLongA).
+ULONG_PTR WINAPI SetClassLongPtrA(HWND window, int index, LONG_PTR value);
+ULONG_PTR WINAPI GetClassLongPtrA(HWND window, int index);
 }
 
 #endif
