@@ -67,7 +67,8 @@ bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 const char* FileFolder();
 
 // The resource library in the system directory, built from
-// tests/native/fixtures/pe_resources.rc for each side.
+// tests/native/fixtures/pe_resources.rc for each side; a library of the same
+// name without resources lies in the program's folder.
 const char kResourceLibrary[] = "twkres.dll";
 
 // Once the dialog waits for the user, it is sent kRunSteps.

@@ -56,6 +56,15 @@ void ModulesCase()
     if (none)
         FreeLibrary(none);
 
+    // A bare name is looked for in the program's folder before the system
+    // directory: the library there has no resources.
+    HMODULE planted = LoadLibraryA(world::kResourceLibrary);
+    Line("modules", "load by bare name").Flag("loaded", planted != NULL);
+    if (planted) {
+        Resource(planted, "resource of the library found", "#1", "BINFILE");
+        Line("modules", "free it").Flag("ok", FreeLibrary(planted));
+    }
+
     std::strcpy(path, directory);
     std::strcat(path, "\\");
     std::strcat(path, world::kResourceLibrary);
@@ -74,9 +83,10 @@ void ModulesCase()
     Resource(library, "missing type", "#1", "NOSUCHTYPE");
     Resource(NULL, "own dialog template", MAKEINTRESOURCEA(IDD_MAIN), kDialogType, 16);
 
-    // Each load counts; the library goes with the last free.
-    HMODULE again = LoadLibraryA(path);
-    Line("modules", "load again").Flag("same", again == library);
+    // Each load counts; the library goes with the last free. A bare name
+    // finds the library of that name already loaded.
+    HMODULE again = LoadLibraryA(world::kResourceLibrary);
+    Line("modules", "load again by bare name").Flag("same", again == library);
     BOOL freed = FreeLibrary(again);
     Line("modules", "free one of two")
         .Flag("ok", freed)

@@ -42,6 +42,7 @@ bool Start()
     disk.partitions.push_back(partition);
     sim::AddScenarioDisk(disk);
     winsim::SetSystemLibrary(kResourceLibrary, RESOURCE_LIBRARY);
+    winsim::PlantProgramFolderLibrary(kResourceLibrary);
     return true;
 }
 
