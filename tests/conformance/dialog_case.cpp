@@ -172,6 +172,32 @@ void Buttons(HWND dialog)
     world::Click(GetDlgItem(dialog, IDC_BANNER));
 }
 
+// The About box, opened from the main dialog, reads its title's class cursor
+// and closes at once.
+INT_PTR CALLBACK AboutProcedure(HWND about, UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    EndDialog(about, (INT_PTR)GetClassLongPtrA(GetDlgItem(about, IDC_ABOUT_TITLE), GCLP_HCURSOR));
+    return TRUE;
+}
+
+// Class data belongs to the class: the hand set through the banner reaches
+// every static control of the process, the About box's among them.
+void ClassCursor(HWND dialog)
+{
+    HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
+    HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
+    HWND banner = GetDlgItem(dialog, IDC_BANNER);
+    ULONG_PTR previous = SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)hand);
+    INT_PTR seen = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
+                                   AboutProcedure, 0);
+    SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)arrow);
+    Line("dialog", "class cursor")
+        .Flag("was the arrow", previous == (ULONG_PTR)arrow)
+        .Flag("another dialog's static has the hand", seen == (INT_PTR)hand);
+}
+
 void Steps(HWND dialog)
 {
     char caption[32];
@@ -193,6 +219,7 @@ void Steps(HWND dialog)
         .Flag("same when loaded again", again == icon)
         .Flag("replaced none", first == 0)
         .Flag("then replaced itself", (HICON)second == icon);
+    ClassCursor(dialog);
     DiskList(dialog);
     LabelBox(dialog);
     Buttons(dialog);
