@@ -1,6 +1,7 @@
-// USER32 on a dialog made from the program's own main dialog template: the
-// sorted disk list, the label box and its limit, the check boxes, enabled
-// states and Enter. The dialog procedure is this case's, not the product's.
+// USER32 on a dialog made from the program's own main dialog template: its
+// controls, icon and class cursor, the sorted disk list, the label box and
+// its limit, the check boxes, enabled states and Enter. The dialog
+// procedure is this case's, not the product's.
 #include "conformance.h"
 
 #include "res/resource.h"
@@ -76,13 +77,12 @@ void DiskList(HWND dialog)
     }
     PrintList(dialog, "sorted list");
 
-    LRESULT count = ToList(dialog, CB_GETCOUNT, 0);
     Line("dialog", "select").Num("result", ToList(dialog, CB_SETCURSEL, 3));
     LRESULT at = ToList(dialog, CB_ADDSTRING, 0, (LPARAM)"!first");
     Line("dialog", "add before the selection")
         .Num("at", at)
         .Num("selected", ToList(dialog, CB_GETCURSEL, 0));
-    count = ToList(dialog, CB_GETCOUNT, 0);
+    LRESULT count = ToList(dialog, CB_GETCOUNT, 0);
     Line("dialog", "out of range")
         .Num("text length", ToList(dialog, CB_GETLBTEXTLEN, (WPARAM)count))
         .Num("get data", ToList(dialog, CB_GETITEMDATA, (WPARAM)count))
