@@ -189,6 +189,7 @@ TEST(FormatEngineVolume, LeavesACleanFat16VolumeOneTrackIn)
     EXPECT_EQ(partition[28] | partition[29] << 8 | partition[30] << 16, 63); // hidden sectors
     EXPECT_EQ(std::string((const char*)&partition[54], 8), "FAT16   ");
     EXPECT_EQ(partition[13], 2); // 1 KiB clusters below 64 MiB
+    EXPECT_EQ(partition[36], 0x00); // the BIOS drive Windows gives removable media
     char label[12];
     ASSERT_TRUE(GetVolumeInformationA("E:\\", label, sizeof label, NULL, NULL, NULL, NULL, 0));
     EXPECT_STREQ(label, "DOS BOOT");

@@ -1,5 +1,5 @@
 // Reading resources out of real PE DLLs linked by mingw, and out of
-// damaged copies of them.
+// damaged copies of them and of .res files.
 #include "../../winsim/src/pe_resources.h"
 #include "../../winsim/src/res_file.h"
 
@@ -242,4 +242,24 @@ TEST(PeResources, SharedDirectoriesCannotMultiplyWithoutEnd)
     // 8000 leaves of the same 4 KB: far more than the image holds.
     EXPECT_FALSE(Parse(SharedTree(20, 4096), list, error));
     EXPECT_NE(error.find("copies more"), std::string::npos) << error;
+}
+
+TEST(ResFile, RejectsTruncatedOrInconsistentFiles)
+{
+    std::vector<winsim::Resource> out;
+    std::string error;
+    // The empty leading entry alone is a valid, empty file.
+    const unsigned char empty[32] = {0, 0, 0, 0, 32, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0};
+    EXPECT_TRUE(winsim::ParseResFile(empty, sizeof empty, out, error));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(winsim::ParseResFile(empty, 20, out, error));
+    unsigned char tooLong[32];
+    std::copy(std::begin(empty), std::end(empty), tooLong);
+    tooLong[0] = 0x40; // data beyond the end
+    EXPECT_FALSE(winsim::ParseResFile(tooLong, sizeof tooLong, out, error));
+    EXPECT_NE(error.find("past the end"), std::string::npos);
+    unsigned char badHeader[32];
+    std::copy(std::begin(empty), std::end(empty), badHeader);
+    badHeader[4] = 8;
+    EXPECT_FALSE(winsim::ParseResFile(badHeader, sizeof badHeader, out, error));
 }

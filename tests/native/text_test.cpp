@@ -3,18 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstring>
 
-TEST(FormatText, FormatsWhatTheProgramUses)
+// What the product's formats print is compared with wsprintfA's by the
+// conformance program; here what the formatter decides for itself.
+TEST(FormatText, NullTextsPrintEmptyAndALonePercentIsDropped)
 {
-    char buffer[64];
-    EXPECT_EQ(FormatText(buffer, sizeof buffer, "Formating...(%d%%)", 100), 18);
-    EXPECT_STREQ(buffer, "Formating...(100%)");
-    FormatText(buffer, sizeof buffer, "%d %d %u %x", -5, INT_MIN, 4294967295u, 0xBEEFu);
-    EXPECT_STREQ(buffer, "-5 -2147483648 4294967295 beef");
-    FormatText(buffer, sizeof buffer, "\\\\.\\%C: %c:\\ [%s] [%s]", 'e', 'E', "x", (char*)0);
-    EXPECT_STREQ(buffer, "\\\\.\\e: E:\\ [x] []");
+    char buffer[16];
+    FormatText(buffer, sizeof buffer, "[%s]", (char*)0);
+    EXPECT_STREQ(buffer, "[]");
     FormatText(buffer, sizeof buffer, "100%");
     EXPECT_STREQ(buffer, "100");
 }

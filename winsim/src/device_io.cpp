@@ -55,15 +55,6 @@ bool ParseDevicePath(const std::string& path, DeviceHandle& out)
     return false;
 }
 
-bool Conflicts(const DeviceHandle& open, const DeviceHandle& wanted)
-{
-    auto denies = [](DWORD access, DWORD share) {
-        return ((access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
-               ((access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE));
-    };
-    return denies(wanted.access, open.share) || denies(open.access, wanted.share);
-}
-
 const char* ControlName(DWORD code)
 {
     switch (code) {
@@ -340,7 +331,7 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
         return INVALID_HANDLE_VALUE;
     }
     if (IsVolumeFilePath(path))
-        return OpenVolumeFile(path, access, disposition);
+        return OpenVolumeFile(path, access, shareMode, disposition);
     auto device = std::make_shared<DeviceHandle>();
     if (!ParseDevicePath(path, *device)) {
         M().lastError = StartsWithIgnoreCase(path, kDevicePrefix) ? ERROR_FILE_NOT_FOUND
@@ -363,7 +354,7 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
             M().lastError = ERROR_ACCESS_DENIED;
             return INVALID_HANDLE_VALUE;
         }
-        if (Conflicts(*other, *device)) {
+        if (SharingConflict(other->access, other->share, device->access, device->share)) {
             M().lastError = ERROR_SHARING_VIOLATION;
             return INVALID_HANDLE_VALUE;
         }

@@ -1,5 +1,6 @@
 #include "dialog_template.h"
 
+#include "code_page.h"
 #include "machine.h"
 
 namespace winsim {

@@ -74,6 +74,14 @@ bool WindowsFatLayout(std::uint64_t bytes, FatLayout& layout)
     return false;
 }
 
+void PlaceOnDisk(FatLayout& layout, const DiskDevice& disk, const Volume& volume)
+{
+    layout.hiddenSectors = (std::uint32_t)(volume.offset / 512);
+    layout.heads = disk.setup.heads;
+    layout.sectorsPerTrack = disk.setup.sectorsPerTrack;
+    layout.driveNumber = disk.setup.removable ? 0x00 : 0x80;
+}
+
 bool FormatFat(Backing& backing, std::uint64_t offset, std::uint64_t length,
                const FatLayout& layout, std::string& error)
 {
@@ -94,7 +102,8 @@ bool FormatFat(Backing& backing, std::uint64_t offset, std::uint64_t length,
     int heads = noGeometry ? 255 : layout.heads;
     int sectors = noGeometry ? 63 : layout.sectorsPerTrack;
     std::vector<std::string> args = {"mkfs.fat", "-F", std::to_string(layout.fatBits), "-S", "512",
-                                     "-a", "-f", "2", "-M", "0xF8", "-D", "0x80",
+                                     "-a", "-f", "2", "-M", "0xF8",
+                                     "-D", std::to_string(layout.driveNumber),
                                      "-h", std::to_string(layout.hiddenSectors),
                                      "-g", std::to_string(heads) + "/" + std::to_string(sectors),
                                      "-i", Hex(layout.serial)};

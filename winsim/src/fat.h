@@ -15,7 +15,13 @@ struct FatLayout {
     std::uint32_t hiddenSectors = 0;
     int heads = 255;
     int sectorsPerTrack = 63;
+    int driveNumber = 0x80;     // the BIOS drive number in the boot sector
 };
+
+// The fields that come from where the volume lies: its offset, the disk's
+// geometry, and the drive number Windows' format writes for the disk's
+// media (00h for removable media, 80h for a fixed disk).
+void PlaceOnDisk(FatLayout& layout, const DiskDevice& disk, const Volume& volume);
 
 // The FAT type and cluster size Windows XP gives a volume formatted "fat" of
 // this many bytes; false when FAT16 cannot hold it.

@@ -1,6 +1,7 @@
 // The format library as the machine offers it: fmifs.dll with a FormatEx
 // that formats simulated volumes FAT through mkfs.fat and reports through
 // the caller's callback on the caller's thread.
+#include "code_page.h"
 #include "fat.h"
 #include "format_library.h"
 
@@ -20,7 +21,7 @@ std::string Narrow(const WCHAR* text)
 {
     std::string out;
     for (; text && *text; text++)
-        out.push_back(*text < 0x100 ? (char)*text : '?');
+        out.push_back(AnsiFromWide(*text));
     return out;
 }
 
@@ -67,9 +68,7 @@ bool FormatIt(const std::shared_ptr<Volume>& volume, const std::string& fileSyst
         return false; // NTFS is not simulated; FAT16 stops at 4 GiB
     DiskDevice& disk = *volume->disk;
     layout.label = label;
-    layout.hiddenSectors = (std::uint32_t)(volume->offset / 512);
-    layout.heads = disk.setup.heads;
-    layout.sectorsPerTrack = disk.setup.sectorsPerTrack;
+    PlaceOnDisk(layout, disk, *volume);
     layout.serial = 0x5A000000u + (DWORD)++M().formatCount * 0x10101u;
     std::string error;
     if (!FormatFat(*disk.backing, volume->offset, volume->length, layout, error))

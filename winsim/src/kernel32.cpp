@@ -1,4 +1,5 @@
 // KERNEL32: the last error, modules, handles, time and global memory.
+#include "code_page.h"
 #include "machine.h"
 #include "res_file.h"
 #include "volume_files.h"
@@ -136,7 +137,6 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section)
     M().criticalSections.erase(section);
 }
 
-// The ANSI code page read as Latin-1: every byte keeps its own value.
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length,
                                LPWSTR wide, int wideLength)
 {
@@ -156,7 +156,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int leng
         return 0;
     }
     for (int i = 0; i < count; i++)
-        wide[i] = (WCHAR)(unsigned char)text[i];
+        wide[i] = winsim::WideFromAnsi((unsigned char)text[i]);
     return count;
 }
 
@@ -200,8 +200,12 @@ BOOL WINAPI GlobalUnlock(HGLOBAL handle)
 {
     winsim::Enter("GlobalUnlock");
     winsim::Block* block = FindBlock(handle);
-    if (!block || block->locks == 0)
+    if (!block)
         return FALSE;
+    if (block->locks == 0) {
+        M().lastError = ERROR_NOT_LOCKED;
+        return FALSE;
+    }
     block->locks--;
     if (block->locks == 0)
         M().lastError = ERROR_SUCCESS;

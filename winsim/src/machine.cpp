@@ -141,12 +141,4 @@ void HarnessError(const std::string& message)
     std::exit(2);
 }
 
-std::string ToAnsi(const std::u16string& text)
-{
-    std::string out;
-    for (char16_t c : text)
-        out.push_back(c < 0x100 ? (char)c : '?');
-    return out;
-}
-
 } // namespace winsim

@@ -161,9 +161,6 @@ HANDLE OpenHandle(std::shared_ptr<KernelObject> object);
 KernelObject* LookupHandle(HANDLE handle);
 void NotifyTextSet(Window& window);
 
-// Converts resource text (UTF-16) to the ANSI code page, as Windows does
-// for the A functions; characters outside Latin-1 become '?'.
-std::string ToAnsi(const std::u16string& text);
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
 } // namespace winsim

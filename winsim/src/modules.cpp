@@ -266,7 +266,11 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type)
     const std::vector<Resource>* resources = ResourcesOf(module);
     const Resource* found = resources ? FindResourceIn(*resources, name, type) : nullptr;
     if (!found) {
-        M().lastError = resources ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_MOD_NOT_FOUND;
+        // A module without resources has no resource directory to search.
+        M().lastError = !resources                         ? ERROR_MOD_NOT_FOUND
+                        : resources->empty()                ? ERROR_RESOURCE_DATA_NOT_FOUND
+                        : HasResourceType(*resources, type) ? ERROR_RESOURCE_NAME_NOT_FOUND
+                                                            : ERROR_RESOURCE_TYPE_NOT_FOUND;
         return NULL;
     }
     UINT_PTR handle = M().nextResource;

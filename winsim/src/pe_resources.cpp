@@ -1,5 +1,6 @@
 #include "pe_resources.h"
 
+#include "code_page.h"
 #include "machine.h"
 
 #include <algorithm>

@@ -242,6 +242,11 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
     if (offered < needed)
         return ERROR_MORE_DATA;
     std::copy(v.data.begin(), v.data.end(), data);
+    // A text stored without its terminator gets one where the buffer has
+    // room for it; the size stays that of the value.
+    bool text = v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ;
+    if (text && needed > 0 && v.data.back() != 0 && offered > needed)
+        data[needed] = 0;
     return ERROR_SUCCESS;
 }
 

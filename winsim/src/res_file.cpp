@@ -1,5 +1,6 @@
 #include "res_file.h"
 
+#include "code_page.h"
 #include "machine.h"
 
 #include <cstdlib>
@@ -115,6 +116,14 @@ const Resource* FindResourceIn(const std::vector<Resource>& resources, LPCSTR na
         if (Matches(type, res.typeId, res.typeName) && Matches(name, res.nameId, res.nameText))
             return &res;
     return nullptr;
+}
+
+bool HasResourceType(const std::vector<Resource>& resources, LPCSTR type)
+{
+    for (const auto& res : resources)
+        if (type && Matches(type, res.typeId, res.typeName))
+            return true;
+    return false;
 }
 
 } // namespace winsim

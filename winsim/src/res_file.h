@@ -17,6 +17,7 @@ bool ParseResFile(const unsigned char* data, std::size_t size, std::vector<Resou
 // Finds a resource by type and name, each an ordinal (IS_INTRESOURCE) or a
 // string, a string "#n" meaning ordinal n, as FindResourceA takes them.
 const Resource* FindResourceIn(const std::vector<Resource>& resources, LPCSTR name, LPCSTR type);
+bool HasResourceType(const std::vector<Resource>& resources, LPCSTR type);
 
 } // namespace winsim
 

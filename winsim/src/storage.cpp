@@ -115,6 +115,15 @@ DeviceHandle* DeviceFor(HANDLE handle)
     return dynamic_cast<DeviceHandle*>(LookupHandle(handle));
 }
 
+bool SharingConflict(DWORD heldAccess, DWORD heldShare, DWORD access, DWORD share)
+{
+    auto denies = [](DWORD a, DWORD s) {
+        return ((a & GENERIC_READ) && !(s & FILE_SHARE_READ)) ||
+               ((a & GENERIC_WRITE) && !(s & FILE_SHARE_WRITE));
+    };
+    return denies(access, heldShare) || denies(heldAccess, share);
+}
+
 std::vector<DeviceHandle*> HandlesOn(const DeviceHandle& device)
 {
     std::vector<DeviceHandle*> found;

@@ -81,6 +81,10 @@ struct DeviceHandle : KernelObject {
 };
 
 Storage& S();
+// Whether an open with access and share is refused because of a handle
+// already open with heldAccess and heldShare (each side must share what
+// the other one does).
+bool SharingConflict(DWORD heldAccess, DWORD heldShare, DWORD access, DWORD share);
 DeviceHandle* DeviceFor(HANDLE handle);
 std::vector<DeviceHandle*> HandlesOn(const DeviceHandle& device);
 // The drive number of a present disk, or -1.

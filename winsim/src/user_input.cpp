@@ -22,10 +22,9 @@ bool TakesInput(const Window& w)
     return !dialog || dialog->enabled;
 }
 
-bool IsPushButton(const Window& w)
+bool IsDefaultPushButton(const Window& w)
 {
-    DWORD type = w.style & BS_TYPEMASK;
-    return w.className == "Button" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+    return w.className == "Button" && (w.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
 }
 
 void SendButtonDownUp(HWND dialog)
@@ -81,9 +80,10 @@ void UserEnter(HWND dialog)
     Window& d = Require(dialog, "Enter");
     if (!d.enabled)
         return;
-    // A focused push button takes Enter itself; otherwise the default button.
+    // A focused default push button takes Enter itself; otherwise the
+    // dialog's default button, whichever control has the focus.
     Window* focused = FindWindowRecord(M().focus);
-    if (focused && focused->parent == dialog && IsPushButton(*focused) && focused->enabled) {
+    if (focused && focused->parent == dialog && IsDefaultPushButton(*focused) && focused->enabled) {
         Notify(*focused, BN_CLICKED);
         return;
     }

@@ -57,7 +57,7 @@ bool IsVolumeFilePath(const std::string& path)
            path[2] == '\\';
 }
 
-HANDLE OpenVolumeFile(const std::string& path, DWORD access, DWORD disposition)
+HANDLE OpenVolumeFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
 {
     char letter = (char)std::toupper((unsigned char)path[0]);
     auto it = S().letters.find(letter);
@@ -81,8 +81,17 @@ HANDLE OpenVolumeFile(const std::string& path, DWORD access, DWORD disposition)
     auto file = std::make_shared<FileHandle>();
     file->volume = volume;
     file->access = access;
+    file->share = share;
     for (char c : path.substr(3))
         file->name.push_back(c == '\\' ? '/' : c);
+    for (auto& entry : M().handles) {
+        auto* other = dynamic_cast<FileHandle*>(entry.second.get());
+        if (other && other->volume == volume && EqualsIgnoreCase(other->name, file->name) &&
+            SharingConflict(other->access, other->share, access, share)) {
+            M().lastError = ERROR_SHARING_VIOLATION;
+            return INVALID_HANDLE_VALUE;
+        }
+    }
     bool exists = Export(*volume, file->name, file->bytes);
     bool create = disposition == CREATE_ALWAYS || disposition == CREATE_NEW ||
                   (disposition == OPEN_ALWAYS && !exists);
@@ -105,6 +114,8 @@ HANDLE OpenVolumeFile(const std::string& path, DWORD access, DWORD disposition)
             return INVALID_HANDLE_VALUE;
         }
     }
+    if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS)
+        M().lastError = exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
     return OpenHandle(file);
 }
 

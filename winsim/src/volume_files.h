@@ -11,6 +11,7 @@ struct FileHandle : KernelObject {
     std::shared_ptr<Volume> volume;
     std::string name;  // inside the volume, "/" separated
     DWORD access = 0;
+    DWORD share = 0;
     std::vector<unsigned char> bytes;
     std::uint64_t position = 0;
     bool dirty = false;
@@ -18,7 +19,10 @@ struct FileHandle : KernelObject {
 
 // Whether path names a file on a drive letter ("X:\..."), as opposed to a device.
 bool IsVolumeFilePath(const std::string& path);
-HANDLE OpenVolumeFile(const std::string& path, DWORD access, DWORD disposition);
+// As CreateFileA opens it: shared with the file's other handles or refused
+// before anything changes; the last error tells whether a file was there
+// when the disposition may create one.
+HANDLE OpenVolumeFile(const std::string& path, DWORD access, DWORD share, DWORD disposition);
 FileHandle* FileFor(HANDLE handle);
 // Writes a changed file into its volume; called when its handle closes.
 void FlushVolumeFile(FileHandle& file);

@@ -36,9 +36,7 @@ bool FormatPartition(int disk, int partitionNumber, const std::string& fileSyste
             layout.fatBits = 32; // FAT16 cannot hold it
         }
         layout.label = label;
-        layout.hiddenSectors = (std::uint32_t)(volume->offset / 512);
-        layout.heads = device.setup.heads;
-        layout.sectorsPerTrack = device.setup.sectorsPerTrack;
+        PlaceOnDisk(layout, device, *volume);
         // A serial number that differs between volumes but not between runs.
         layout.serial = 0x1A2B0000u ^ (DWORD)(disk << 8) ^ (DWORD)partitionNumber ^
                         (DWORD)(volume->offset >> 9);

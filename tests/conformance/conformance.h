@@ -1,0 +1,90 @@
+// The conformance program: short sequences of the Win32 calls the product
+// makes, each printing what came back as one JSON object a line. The same
+// cases run on the simulated Windows and on a real Win32 (Wine); the two
+// transcripts must agree line by line. Only the world each side stands in
+// (what a case finds set up, and the user at the keyboard) differs.
+#ifndef TARNWICK_CONFORMANCE_H
+#define TARNWICK_CONFORMANCE_H
+
+#include "app/platform.h"
+
+#include <cstdarg>
+#include <cstddef>
+
+namespace conformance {
+
+// One transcript line; printed when it goes out of scope.
+class Line {
+public:
+    Line(const char* group, const char* step);
+    ~Line();
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
+
+    Line& Num(const char* name, long long value);
+    Line& Flag(const char* name, bool value);
+    Line& Text(const char* name, const char* text);
+    Line& Text(const char* name, const char* text, std::size_t length);
+    Line& Hex(const char* name, const void* bytes, std::size_t length);
+
+private:
+    void Append(const char* piece, std::size_t length);
+    void Append(const char* piece);
+    void Key(const char* name);
+    char text_[4096] = {};
+    std::size_t length_ = 0;
+};
+
+// Where the transcript goes: a file, or standard output for a null path.
+bool OpenTranscript(const char* path);
+void CloseTranscript();
+
+// The cases, in transcript order.
+void RegistryCase();
+void FilesCase();
+void MemoryCase();
+void ModulesCase();
+void DialogCase();
+void FormatCase();
+void TextCase();
+void DrivesCase();
+
+} // namespace conformance
+
+// What each side provides in its own way.
+namespace world {
+
+// Sets the side up, and cleans up after the cases; false (with a message on
+// standard error) when it cannot, or when the cases left something open.
+bool Start();
+bool Finish();
+
+// Stores a value under HKEY_LOCAL_MACHINE\keyPath, making the keys on the way.
+bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
+                      DWORD size);
+
+// The folder the file cases work in, ending in a backslash.
+const char* FileFolder();
+
+// The resource library in the system directory, built from
+// tests/native/fixtures/pe_resources.rc for each side; a library of the same
+// name without resources lies in the program's folder.
+const char kResourceLibrary[] = "twkres.dll";
+
+// Once the dialog waits for the user, it is sent kRunSteps.
+const UINT kRunSteps = WM_USER + 0x100;
+void WhenWaiting(HWND dialog);
+
+// The user: clicks a button or a notifying static, types into an edit box
+// (replacing its text), presses Enter in the dialog.
+void Click(HWND control);
+void Type(HWND edit, const char* text);
+void PressEnter(HWND dialog);
+
+// The system's own formatter where there is one (wsprintfA); on the
+// simulated Windows, which has none, the product's formatter stands in.
+int SystemFormat(char* buffer, int size, const char* format, va_list args);
+
+} // namespace world
+
+#endif
