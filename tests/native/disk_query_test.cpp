@@ -157,6 +157,11 @@ TEST_F(DiskQuery, SlotsFollowPartitionNumbersAndLetters)
     EXPECT_EQ(info.volumes[2].sizeBytes, 4294967296ull); // 2^23 sectors, not cut to 32 bits
     EXPECT_STREQ(info.volumes[2].label, "");           // not FAT: no label
     EXPECT_TRUE(AllZero(info.volumes[3]));
+    // A lettered fourth primary partition fills the last slot.
+    int m = AddDisk(64ull << 20);
+    Table(m, {{0, 63, 1000, 6, 0}, {3, 2000, 1000, 6, 0}});
+    ASSERT_TRUE(winsim::MountVolume(m, 4, 'L'));
+    EXPECT_EQ(Query(m).volumes[3].letter, 'L');
 }
 
 TEST_F(DiskQuery, FloppyLettersAreNeverOpenedInAnySpelling)

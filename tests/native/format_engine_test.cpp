@@ -129,6 +129,10 @@ TEST_F(FormatEngine, ProgressGoesToTheWindowWhichMayCancel)
         });
         EXPECT_EQ(FormatVolume(dialog, "E:\\", "fat", "", FALSE, FALSE), FORMAT_CANCELLED);
         winsim::SetMessageHook(nullptr);
+        // The next format that fails is a failure, not another cancel.
+        winsim::SetFormatLibrary("fails");
+        EXPECT_EQ(FormatVolume(dialog, "E:\\", "fat", "", FALSE, FALSE), FORMAT_FAILED);
+        winsim::SetFormatLibrary("present");
         // Without a window nothing is sent and every report is answered yes.
         int sent = winsim::CallCount("SendMessageA");
         EXPECT_EQ(FormatVolume(NULL, "E:\\", "fat", "", FALSE, FALSE), FORMAT_SUCCEEDED);

@@ -72,15 +72,18 @@ protected:
 
     json Stick(const Variant& v)
     {
+        std::uint64_t half = (v.size / 512 - (std::uint64_t)v.sectorsPerTrack) / 2;
         return {{"friendlyName", "Generic Flash Disk USB Device"},
                 {"instanceId", "USBSTOR\\Disk&Ven_Generic\\1"},
                 {"media", "removable"}, {"size", v.size}, {"heads", v.heads},
                 {"sectorsPerTrack", v.sectorsPerTrack}, {"image", "stick.img"},
                 {"autoMount", v.autoMount},
-                {"partitions", {{{"slot", 0}, {"start", v.sectorsPerTrack},
-                                 {"sectors", v.size / 512 - (std::uint64_t)v.sectorsPerTrack},
+                {"partitions", {{{"slot", 0}, {"start", v.sectorsPerTrack}, {"sectors", half},
                                  {"type", 11}, {"format", "fat"}, {"label", "OLDSTICK"},
-                                 {"letter", "E"}}}}};
+                                 {"letter", "E"}},
+                                // a second old partition, which the new table must drop
+                                {{"slot", 2}, {"start", v.sectorsPerTrack + half},
+                                 {"sectors", half}, {"type", 6}, {"format", "raw"}}}}};
     }
 
     json Scenario(const Variant& v, const std::string& answer)
@@ -229,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"full_format", 64ull << 20, 255, 63, false, false, false},
                     Variant{"no_auto_mount", 64ull << 20, 255, 63, false, false, true, false},
                     Variant{"stick_16MiB", 16ull << 20}, Variant{"stick_256MiB", 256ull << 20},
-                    Variant{"stick_2GiB_64x32", 2048ull << 20, 64, 32, true},
+                    Variant{"stick_1536MiB_64x32", 1536ull << 20, 64, 32, true},
                     Variant{"replugged", 64ull << 20, 255, 63, false, false, true, true, true}),
     [](const testing::TestParamInfo<Variant>& info) { return info.param.name; });
 

@@ -99,7 +99,7 @@ void ProgramRun::DialogEnded(HWND dialog, int id, INT_PTR result)
 
 void ProgramRun::TextSet(HWND window, const std::string& text)
 {
-    events.push_back({"text", winsim::Id(window), 0, text, window});
+    events.push_back({"text", winsim::Id(window), (long long)winsim::CallLog().size(), text, window});
 }
 
 void ProgramRun::ShellExecuted(const winsim::ShellCall& call)

@@ -14,7 +14,7 @@ namespace tests {
 struct Event {
     std::string kind; // dialog, dialog-end, text, box, shell
     int id = 0;
-    long long value = 0;
+    long long value = 0; // a box's type; for a text, the calls made before it
     std::string text;
     HWND window = nullptr;
 };

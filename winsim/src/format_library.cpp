@@ -5,7 +5,9 @@
 #include "fat.h"
 #include "format_library.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace winsim {
 
@@ -79,13 +81,18 @@ void WINAPI SimulatedFormatEx(PWCHAR driveRoot, DWORD mediaType, PWCHAR fileSyst
                               PWCHAR label, BOOL quick, DWORD clusterSize, Callback callback)
 {
     FormatCall call{Narrow(driveRoot), Narrow(fileSystem), Narrow(label), mediaType, quick,
-                    clusterSize};
+                    clusterSize, false};
+    std::shared_ptr<Volume> volume = VolumeAt(call.root);
+    if (volume) {
+        std::vector<unsigned char> first(512);
+        volume->disk->backing->Read(volume->offset, first.data(), first.size());
+        call.blankBootSector = std::all_of(first.begin(), first.end(), [](auto b) { return b == 0; });
+    }
     M().formatCalls.push_back(call);
     if (!callback)
         return;
     const std::string& mode = M().formatLibrary;
     bool faulted = Failing("FormatEx");
-    std::shared_ptr<Volume> volume = VolumeAt(call.root);
     DWORD step = quick ? 25 : 10;
     for (DWORD percent = 0; percent < 100; percent += step) {
         if (!Progress(callback, percent)) {

@@ -130,6 +130,7 @@ struct FormatCall {
     DWORD mediaType;
     BOOL quick;
     DWORD clusterSize;
+    bool blankBootSector; // the volume's first sector was all zeros before formatting
 };
 const std::vector<FormatCall>& FormatCalls();
 // Names of the libraries loaded now.
