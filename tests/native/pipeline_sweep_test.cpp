@@ -26,8 +26,6 @@ const std::map<char, std::string> kBoxes = {
     {'C', "Error Writing FAT Code!"},
     {'D', "Error Occurred Extracting/Copying DOS Files"},
     {'P', "Failed To Set Dos File Attributes!"},
-    {'1', "FormatEx Error[1]: Failed To Load fmifs.dll"},
-    {'2', "FormatEx Error[2]: Failed To Get Function Address"},
     {'4', "FormatEx Error[4]: Drive Does Not Exist."},
     {'7', "FormatEx Error[7]: Failed To Dismount Drive."},
     {'8', "FormatEx Error[8]: The drive is locked by another process."},
@@ -35,6 +33,8 @@ const std::map<char, std::string> kBoxes = {
     {'B', "FormatEx Error[11]: An Error Occurred Formating the Drive."},
 };
 // '.': the run goes on to success; 'N': it ends at the question, unseen.
+// The format library is loaded once for the process, so its own failures
+// are proven in a process of their own, not here.
 
 // By the status line in effect when the call is made ("" before the first;
 // a status ending in "(" stands for every text it begins): for each
