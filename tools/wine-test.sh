@@ -18,9 +18,10 @@
 #                       screen pixels); answered with NAME.png and NAME.done,
 #                       or NAME.failed
 #   --system-dll PATH   copied into C:\windows\system32 (repeatable)
-#   --block-drive X     X: on an empty loop device (never read or written):
-#                       Wine dismounts only drives on block devices. With none
-#                       free, exits with 77, the test's "skipped".
+#   --block-drive X     X: on an empty loop device that no other run holds
+#                       (never read or written): Wine dismounts only drives on
+#                       block devices. With none free, exits with 77, the
+#                       test's "skipped".
 #   --windows-version V the prefix reports Windows version V (winecfg -v),
 #                       e.g. winxp (x86) or winxp64 (x64)
 set -u
@@ -88,7 +89,12 @@ if [ -n "$block_drive" ]; then
         # Size 0: nothing attached, so nothing can be mounted from it.
         if [ ! -b "$device" ] || [ ! -r "$device" ] || [ ! -w "$device" ]; then continue; fi
         [ "$(cat "/sys/block/${device#/dev/}/size" 2>/dev/null)" = 0 ] || continue
-        grep -q "^$device " /proc/mounts || { block_device=$device; break; }
+        grep -q "^$device " /proc/mounts && continue
+        # Tests running side by side each take a device of their own: held
+        # until this script ends.
+        exec 9>"${TMPDIR:-/tmp}/tarnwick-${device#/dev/}.lock" || continue
+        if flock -n 9; then block_device=$device; break; fi
+        exec 9>&-
     done
     if [ -z "$block_device" ]; then
         echo "wine-test: no free loop device for drive $block_drive:, skipped" >&2
