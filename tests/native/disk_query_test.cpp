@@ -95,14 +95,14 @@ TEST_F(DiskQuery, BuildsTheRecordFromThisDisksPartitionsOnly)
 TEST_F(DiskQuery, StoredNamesAreBoundedAndTerminated)
 {
     int n = AddDisk(1 << 20);
-    auto Name = [&](Bytes value) {
-        winsim::SetRegistryValue(kNameKey, "FriendlyName", REG_SZ, value);
+    auto Name = [&](Bytes value, DWORD type = REG_SZ) {
+        winsim::SetRegistryValue(kNameKey, "FriendlyName", type, value);
     };
     // 300 characters without a terminator: whole alone, 299 in the record.
     Name(Bytes(300, 'M'));
     EXPECT_STREQ(Query(n).friendlyName, std::string(299, 'M').c_str());
     EXPECT_EQ(std::strlen(GetDiskFriendlyName(n)), 300u);
-    Name({'A', 'B'}); // shorter and unterminated: nothing of the last one shows
+    Name({'A', 'B'}, REG_BINARY); // shorter, with nothing to terminate it
     EXPECT_STREQ(Query(n).friendlyName, "AB");
     DiskInfo info;
     Name(Bytes(301, 'M'));
