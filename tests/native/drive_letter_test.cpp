@@ -47,8 +47,7 @@ TEST(DriveLetter, RefusalsLeaveNoNameBehind)
     winsim::SetForeignLetter('C', "network");
     EXPECT_EQ(AssignDriveLetter(stick, 1, 'C'), 0); // taken
     EXPECT_EQ(winsim::CallCount("DefineDosDeviceA"), 0);
-    // Partition 0 is the whole disk in that namespace: no volume there.
-    EXPECT_EQ(AssignDriveLetter(stick, 0, 0), 0);
+    EXPECT_EQ(AssignDriveLetter(stick, 0, 0), 0); // partition 0 is the whole disk: no volume
     EXPECT_EQ(AssignDriveLetter(stick, 3, 'G'), 0); // no third partition
     winsim::AddFault({"SetVolumeMountPointA", "", "", 1, 5, false});
     EXPECT_EQ(AssignDriveLetter(stick, 1, 'H'), 0);
