@@ -1,14 +1,13 @@
 // A stand-in for the Windows format library. FormatEx formats nothing: it
 // drives the caller's callback as the environment asks and logs what it got.
-//   FMIFS_FIXTURE_MODE      "success" (default) or "failure": the progress
-//                           reports, then that completion; "silent": no
-//                           completion. A FALSE answer stops the reports and
-//                           completion FALSE follows, whatever the mode.
+//   FMIFS_FIXTURE_MODE      "success" (default) or "failure": the completion
+//                           after the progress reports; a FALSE answer stops
+//                           them, and completion FALSE follows
 //   FMIFS_FIXTURE_PROGRESS  the percentages (default 0,25,50,75,100)
 //   FMIFS_FIXTURE_LOG       gets a line per call: "FormatEx(ROOT, MEDIA, FS,
-//                           LABEL, QUICK, CLUSTER) answers=A,B,... slip=N",
-//                           "(null)" for a null text; the callback's answers,
-//                           completion last, and its largest stack error
+//                           LABEL, QUICK, CLUSTER) answers=A,B,... slip=N": the
+//                           callback's answers, completion last, and its
+//                           largest stack error
 #include <windows.h>
 
 #include <cstdio>
@@ -126,12 +125,10 @@ extern "C" __declspec(dllexport) void WINAPI FormatEx(WCHAR* driveRoot, DWORD me
         next += *next == ',' ? 1 : std::strlen(next);
         stopped = !call(0, &percent);
     }
-    if (stopped || mode != "silent") {
-        // The flag is the first byte; the ones after it are set, so a reader
-        // that takes more than one byte sees success where there is none.
-        BYTE done[4] = {(BYTE)(!stopped && mode == "success"), 0xA5, 0xA5, 0xA5};
-        call(11, done);
-    }
+    // The flag is the first byte; the ones after it are set, so a reader
+    // that takes more than one byte sees success where there is none.
+    BYTE done[4] = {(BYTE)(!stopped && mode == "success"), 0xA5, 0xA5, 0xA5};
+    call(11, done);
     std::string path = Environment("FMIFS_FIXTURE_LOG", "");
     FILE* log = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
     if (log == nullptr)
