@@ -5,7 +5,7 @@
 
 extern const unsigned char g_fatBootCode[FAT_BOOT_CODE_SIZE];
 
-TEST(FatBootCode, ReplacesTheCodeAreaOnlyAndIsIdempotent)
+TEST(FatBootCode, ReplacesTheCodeAreaOnlyAndReportsAShortTransfer)
 {
     tests::FreshMachine();
     int disk = tests::AddStick(64ull << 20);
@@ -13,15 +13,11 @@ TEST(FatBootCode, ReplacesTheCodeAreaOnlyAndIsIdempotent)
     std::string error;
     ASSERT_TRUE(winsim::FormatPartition(disk, 1, "fat", "BOOT", error)) << error;
     winsim::WriteDisk(disk, 63 * 512 + 36, {0x80});
-    std::vector<unsigned char> before = winsim::ReadDisk(disk, 63 * 512, 512);
+    std::vector<unsigned char> want = winsim::ReadDisk(disk, 63 * 512, 512);
+    std::copy(g_fatBootCode, g_fatBootCode + FAT_BOOT_CODE_SIZE, want.begin() + 62);
     for (int run = 0; run < 2; run++) {
         ASSERT_EQ(WriteFatBootCode('e'), 1);
-        std::vector<unsigned char> after = winsim::ReadDisk(disk, 63 * 512, 512);
-        EXPECT_TRUE(std::equal(before.begin(), before.begin() + 62, after.begin()));
-        EXPECT_TRUE(std::equal(after.begin() + 62, after.end(), g_fatBootCode));
-        EXPECT_EQ(after[36], 0x80);
-        EXPECT_EQ(after[510], 0x55);
-        EXPECT_EQ(after[511], 0xAA);
+        EXPECT_TRUE(winsim::ReadDisk(disk, 63 * 512, 512) == want);
     }
     // No volume at the letter, or a short read: nothing is written.
     int writes = winsim::CallCount("WriteFile");

@@ -1,18 +1,13 @@
 // A stand-in for the Windows format library. FormatEx formats nothing: it
-// drives the caller's callback as the environment asks and logs what it got.
-//   FMIFS_FIXTURE_MODE      "success" (default) or "failure": the completion
-//                           after the progress reports; a FALSE answer stops
-//                           them, and completion FALSE follows
-//   FMIFS_FIXTURE_PROGRESS  the percentages (default 0,25,50,75,100)
-//   FMIFS_FIXTURE_LOG       gets a line per call: "FormatEx(ROOT, MEDIA, FS,
-//                           LABEL, QUICK, CLUSTER) answers=A,B,... slip=N": the
-//                           callback's answers, completion last, and its
-//                           largest stack error
+// reports 0, 50 and 100 percent to the caller's callback, then completion
+// as FMIFS_FIXTURE_MODE asks ("success", the default, or "failure"; FALSE
+// after a FALSE answer), and appends to the file FMIFS_FIXTURE_LOG a line
+// "FormatEx(ROOT, MEDIA, FS, LABEL, QUICK, CLUSTER) answers=A,B,... slip=N":
+// the callback's answers, completion last, and its largest stack error.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 typedef BOOLEAN(WINAPI* FormatCallback)(DWORD command, DWORD subAction, PVOID argument);
@@ -117,17 +112,13 @@ extern "C" __declspec(dllexport) void WINAPI FormatEx(WCHAR* driveRoot, DWORD me
         slip = std::labs(thisSlip) > std::labs(slip) ? thisSlip : slip;
         return answer;
     };
-    std::string mode = Environment("FMIFS_FIXTURE_MODE", "success");
-    std::string list = Environment("FMIFS_FIXTURE_PROGRESS", "0,25,50,75,100");
-    bool stopped = false;
-    for (char* next = &list[0]; *next != 0 && !stopped;) {
-        DWORD percent = std::strtoul(next, &next, 10);
-        next += *next == ',' ? 1 : std::strlen(next);
-        stopped = !call(0, &percent);
-    }
+    bool proceed = true;
+    for (DWORD percent : {0u, 50u, 100u})
+        proceed = proceed && call(0, &percent);
     // The flag is the first byte; the ones after it are set, so a reader
     // that takes more than one byte sees success where there is none.
-    BYTE done[4] = {(BYTE)(!stopped && mode == "success"), 0xA5, 0xA5, 0xA5};
+    BYTE done[4] = {(BYTE)(proceed && Environment("FMIFS_FIXTURE_MODE", "") != "failure"),
+                    0xA5, 0xA5, 0xA5};
     call(11, done);
     std::string path = Environment("FMIFS_FIXTURE_LOG", "");
     FILE* log = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");

@@ -1,8 +1,8 @@
 // The format engine under Wine with the fixture fmifs.dll of tests/wine/fmifs:
-// what FormatEx is handed and how the engine's callback answers it through
-// the real calling convention (FormatUnderWine), and how the library is
-// found and let go (FormatLibraryLoading, in a prefix without fmifs.dll: the
-// engine keeps a library it loaded, so that runs in a process of its own).
+// what FormatEx is handed and how the engine's callback takes its reports
+// through the real calling convention (FormatUnderWine), and how the library
+// is found and let go (FormatLibraryLoading, in a prefix without fmifs.dll:
+// the engine keeps a library it loaded, so that runs in a process of its own).
 #include "volume/format.h"
 
 #include <gtest/gtest.h>
@@ -13,38 +13,8 @@
 
 namespace {
 
-// A window of this thread that writes down each progress report ("!" when
-// the continue flag did not arrive set) and clears the flag at cancelAt.
-struct ProgressWindow {
-    explicit ProgressWindow(unsigned cancelAt) : cancelAt(cancelAt)
-    {
-        WNDCLASSA windowClass = {0, Procedure};
-        windowClass.lpszClassName = "TarnwickProgressProbe";
-        RegisterClassA(&windowClass); // fails harmlessly the second time
-        handle = CreateWindowA(windowClass.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr,
-                               nullptr, nullptr, nullptr);
-        SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ProgressWindow() { DestroyWindow(handle); }
-
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (message != WM_FORMAT_PROGRESS || self == nullptr)
-            return DefWindowProcA(window, message, wParam, lParam);
-        BYTE* proceed = reinterpret_cast<BYTE*>(lParam);
-        self->shown += std::to_string(wParam) + (*proceed == TRUE ? " " : "! ");
-        *proceed = wParam != self->cancelAt;
-        return 0;
-    }
-
-    HWND handle = nullptr;
-    unsigned cancelAt;
-    std::string shown;
-};
-
-// The fixture library copied from the host path in variable to the system
-// directory as fmifs.dll, replacing any there.
+// The fixture library named by variable, copied to the system directory as
+// fmifs.dll over any there.
 void Install(const char* variable)
 {
     const char* from = std::getenv(variable);
@@ -56,48 +26,41 @@ void Install(const char* variable)
 
 } // namespace
 
-TEST(FormatUnderWine, HandsFormatExItsArgumentsAndEachFormatsReportsDecideItsResult)
+TEST(FormatUnderWine, HandsFormatExItsArgumentsAndTakesItsCompletion)
 {
-    // In its own folder, so that no line can be one left over from another run.
     char log[MAX_PATH + 20] = "";
     GetTempPathA(MAX_PATH, log);
     lstrcatA(log, "fmifs-calls.txt");
     DeleteFileA(log);
     SetEnvironmentVariableA("FMIFS_FIXTURE_LOG", log);
-    SetEnvironmentVariableA("FMIFS_FIXTURE_PROGRESS", "0,37,100");
-    // E: is on a block device (tools/wine-test.sh --block-drive), the one
-    // kind of Wine drive whose dismount succeeds. In this order, so that no
-    // result can be one left over from the format before.
+    // E: is on a block device (tools/wine-test.sh --block-drive), the one kind
+    // of Wine drive whose dismount succeeds. A failure between two successes,
+    // so that no result can be one left over from the format before.
     const struct {
         const char *root, *fileSystem, *label;
         BOOL quick, force;
         const char* mode;
-        bool window;
-        unsigned cancelAt;
         FormatStatus status;
-        const char *shown, *call; // the callback's answers, completion last; slip=12
-    } cases[] = {                 // on i686 if it left its arguments on the stack
-        {"e:\\", "fat", "BOOT", TRUE, FALSE, "success", false, 0, FORMAT_SUCCEEDED, "",
+        const char* call; // answers: the callback's, completion last; on i686 a
+    } cases[] = {         // callback that left its arguments on the stack gives slip=12
+        {"e:\\", "fat", "BOOT", TRUE, FALSE, "success", FORMAT_SUCCEEDED,
          "FormatEx(e:\\, 0, fat, BOOT, 1, 0) answers=1,1,1,1 slip=0"},
-        {"E", "FAT", nullptr, FALSE, TRUE, "success", true, 37, FORMAT_CANCELLED, "0 37 ",
-         "FormatEx(E:\\, 0, FAT, , 0, 0) answers=1,0,1 slip=0"},
-        {"E:\\anything", "Fat32", "ABCDEFGHIJK", TRUE, TRUE, "failure", true, 999, FORMAT_FAILED,
-         "0 37 100 ", "FormatEx(E:\\, 0, Fat32, ABCDEFGHIJK, 1, 0) answers=1,1,1,1 slip=0"},
-        {"E:\\", "ntfs", "", FALSE, FALSE, "success", true, 999, FORMAT_SUCCEEDED, "0 37 100 ",
+        {"E", "FAT", nullptr, FALSE, TRUE, "failure", FORMAT_FAILED,
+         "FormatEx(E:\\, 0, FAT, , 0, 0) answers=1,1,1,1 slip=0"},
+        {"E:\\anything", "Fat32", "ABCDEFGHIJK", TRUE, TRUE, "success", FORMAT_SUCCEEDED,
+         "FormatEx(E:\\, 0, Fat32, ABCDEFGHIJK, 1, 0) answers=1,1,1,1 slip=0"},
+        {"E:\\", "ntfs", "", FALSE, FALSE, "success", FORMAT_SUCCEEDED,
          "FormatEx(E:\\, 0, ntfs, , 0, 0) answers=1,1,1,1 slip=0"},
     };
     for (const auto& c : cases) {
         SetEnvironmentVariableA("FMIFS_FIXTURE_MODE", c.mode);
-        ProgressWindow window(c.cancelAt);
-        ASSERT_NE(window.handle, nullptr);
-        EXPECT_EQ(FormatVolume(c.window ? window.handle : nullptr, c.root, c.fileSystem, c.label,
-                               c.quick, c.force), c.status) << c.call;
-        EXPECT_EQ(window.shown, c.shown) << c.call;
+        EXPECT_EQ(FormatVolume(nullptr, c.root, c.fileSystem, c.label, c.quick, c.force), c.status)
+            << c.call;
         std::string lines, line;
         for (std::ifstream in(log); std::getline(in, line);)
             lines += line + "\n";
         EXPECT_EQ(lines, std::string(c.call) + "\n");
-        ASSERT_TRUE(DeleteFileA(log)) << GetLastError();
+        DeleteFileA(log);
     }
 }
 
