@@ -71,9 +71,7 @@ TEST_F(FormatEngine, LocksUnlessForcedAndDismountsBeforeFormatEx)
         FormatStatus status;
         int controls; // volume requests sent
     } cases[] = {
-        {"CreateFileA", "", FALSE, FORMAT_OPEN_FAILED, 0},
         {"DeviceIoControl", "FSCTL_LOCK_VOLUME", FALSE, FORMAT_LOCK_FAILED, 1},
-        {"DeviceIoControl", "FSCTL_DISMOUNT_VOLUME", FALSE, FORMAT_DISMOUNT_FAILED, 2},
         {"DeviceIoControl", "FSCTL_DISMOUNT_VOLUME", TRUE, FORMAT_DISMOUNT_FAILED, 1},
         {"DeviceIoControl", "FSCTL_LOCK_VOLUME", TRUE, FORMAT_SUCCEEDED, 1}, // forced: no lock
     };

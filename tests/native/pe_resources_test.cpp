@@ -154,15 +154,6 @@ TEST(PeResources, ProgramResourcesReadTheSameFromADllAsFromTheResFile)
               Set(fromRes));
 }
 
-TEST(PeResources, TruncatedCopiesFailOrGiveAnExactSubset)
-{
-    const ResourceSet whole = *Read(kFixture);
-    for (std::size_t cut = 0; cut < kFixture.size(); cut += 37)
-        if (auto part = Read(Bytes(kFixture.begin(), kFixture.begin() + cut)))
-            EXPECT_TRUE(std::includes(whole.begin(), whole.end(), part->begin(), part->end()))
-                << "cut at " << cut;
-}
-
 TEST(PeResources, DamagedCopiesFailSayingWhy)
 {
     const std::size_t root = kRoot;
