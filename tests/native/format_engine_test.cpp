@@ -133,20 +133,16 @@ TEST_F(FormatEngine, ProgressGoesToTheWindowAndEachFormatsReportsDecideItsResult
 
 TEST(FormatStatusText, EveryValueHasItsText)
 {
-    const char* texts[] = {"Format Completed Successfully",
-                           "FormatEx Error[1]: Failed To Load fmifs.dll",
-                           "FormatEx Error[2]: Failed To Get Function Address",
-                           "FormatEx Error[3]: Supplied Drive Parameter Check Failed.",
-                           "FormatEx Error[4]: Drive Does Not Exist.",
-                           "FormatEx Error[5]: Supplied Format Parameter Check Failed.",
-                           "FormatEx Error[6]: Supplied Label Parameter Check Failed.",
-                           "FormatEx Error[7]: Failed To Dismount Drive.",
-                           "FormatEx Error[8]: The drive is locked by another process.",
-                           "FormatEx Error[9]: Another process has open file(s) on this drive.",
-                           "FormatEx Error[10]: User Aborted Format.",
-                           "FormatEx Error[11]: An Error Occurred Formating the Drive.",
-                           "FormatEx Error[12]: Unknow Error."};
-    for (int status = 0; status <= 12; status++)
-        EXPECT_STREQ(FormatStatusText(status), texts[status]);
-    EXPECT_STREQ(FormatStatusText(-1), "FormatEx Error[-1]: Unknow Error.");
+    // The texts of 4, 6, 7, 8, 9 and 11 are asserted in the boxes a run shows.
+    const std::pair<int, const char*> texts[] = {
+        {0, "Format Completed Successfully"},
+        {1, "FormatEx Error[1]: Failed To Load fmifs.dll"},
+        {2, "FormatEx Error[2]: Failed To Get Function Address"},
+        {3, "FormatEx Error[3]: Supplied Drive Parameter Check Failed."},
+        {5, "FormatEx Error[5]: Supplied Format Parameter Check Failed."},
+        {10, "FormatEx Error[10]: User Aborted Format."},
+        {12, "FormatEx Error[12]: Unknow Error."},
+        {-1, "FormatEx Error[-1]: Unknow Error."}};
+    for (const auto& [status, text] : texts)
+        EXPECT_STREQ(FormatStatusText(status), text);
 }
