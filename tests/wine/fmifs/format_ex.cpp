@@ -3,11 +3,10 @@
 // as FMIFS_FIXTURE_MODE asks ("success", the default, or "failure"; FALSE
 // after a FALSE answer), and appends to the file FMIFS_FIXTURE_LOG a line
 // "FormatEx(ROOT, MEDIA, FS, LABEL, QUICK, CLUSTER) answers=A,B,... slip=N":
-// the callback's answers, completion last, and its largest stack error.
+// the callback's answers, completion last, and a stack error it left.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 typedef BOOLEAN(WINAPI* FormatCallback)(DWORD command, DWORD subAction, PVOID argument);
@@ -55,11 +54,11 @@ static BOOLEAN CallMeasuringStack(FormatCallback callback, DWORD command, DWORD 
 
 namespace {
 
-std::string Environment(const char* name, const char* fallback)
+std::string Environment(const char* name)
 {
     char value[1024];
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length == 0 || length >= sizeof value ? fallback : value;
+    return length < sizeof value ? std::string(value, length) : "";
 }
 
 std::string Utf8(const WCHAR* text)
@@ -82,7 +81,7 @@ extern "C" __declspec(dllexport) void WINAPI FormatEx(WCHAR* driveRoot, DWORD me
         LONG thisSlip = 0;
         BOOLEAN answer = CallMeasuringStack(callback, command, 0, argument, &thisSlip);
         answers += (answers.empty() ? "" : ",") + std::to_string((unsigned)answer);
-        slip = std::labs(thisSlip) > std::labs(slip) ? thisSlip : slip;
+        slip = thisSlip != 0 ? thisSlip : slip;
         return answer;
     };
     bool proceed = true;
@@ -90,10 +89,10 @@ extern "C" __declspec(dllexport) void WINAPI FormatEx(WCHAR* driveRoot, DWORD me
         proceed = proceed && call(0, &percent);
     // The flag is the first byte; the ones after it are set, so a reader
     // that takes more than one byte sees success where there is none.
-    BYTE done[4] = {(BYTE)(proceed && Environment("FMIFS_FIXTURE_MODE", "") != "failure"),
+    BYTE done[4] = {(BYTE)(proceed && Environment("FMIFS_FIXTURE_MODE") != "failure"),
                     0xA5, 0xA5, 0xA5};
     call(11, done);
-    std::string path = Environment("FMIFS_FIXTURE_LOG", "");
+    std::string path = Environment("FMIFS_FIXTURE_LOG");
     FILE* log = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
     if (log == nullptr)
         return;
