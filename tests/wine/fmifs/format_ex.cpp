@@ -1,33 +1,25 @@
 // A stand-in for the Windows format library. FormatEx formats nothing: it
-// drives the caller's callback as the environment asks and logs what it got.
-//   FMIFS_FIXTURE_MODE      "success" (default) or "failure": the progress
-//                           reports, then that completion; "silent": no
-//                           completion. A FALSE answer stops the reports and
-//                           completion FALSE follows, whatever the mode.
-//   FMIFS_FIXTURE_PROGRESS  the percentages (default 0,25,50,75,100)
-//   FMIFS_FIXTURE_LOG       gets a line per call: "FormatEx(ROOT, MEDIA, FS,
-//                           LABEL, QUICK, CLUSTER) answers=A,B,... slip=N",
-//                           "(null)" for a null text; the callback's answers,
-//                           completion last, and its largest stack error
+// reports 0, 50 and 100 percent to the caller's callback, then completion
+// as FMIFS_FIXTURE_MODE asks ("success", the default, or "failure"; FALSE
+// after a FALSE answer), and appends to the file FMIFS_FIXTURE_LOG a line
+// "FormatEx(ROOT, MEDIA, FS, LABEL, QUICK, CLUSTER) answers=A,B,... slip=N":
+// the callback's answers, completion last, and a stack error it left.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 typedef BOOLEAN(WINAPI* FormatCallback)(DWORD command, DWORD subAction, PVOID argument);
 
 // Calls callback(command, subAction, argument) and stores in *slip how many
-// bytes the stack pointer ended below where the callee must leave it (on
-// i686, 12 if a __stdcall callee left its arguments there), then puts the
-// stack right either way.
+// bytes the stack pointer ended below where the callee must leave it, then
+// puts the stack right either way.
+#if defined(__i386__)
+// 12 if a __stdcall callee left its arguments there. cdecl itself:
+// 8(%ebp) callback, 12 command, 16 subAction, 20 argument, 24 slip. %esi is
+// callee-saved, so it survives the call.
 extern "C" BOOLEAN CallMeasuringStack(FormatCallback callback, DWORD command, DWORD subAction,
                                       PVOID argument, LONG* slip);
-
-#if defined(__i386__)
-// cdecl itself: 8(%ebp) callback, 12 command, 16 subAction, 20 argument,
-// 24 slip. %esi is callee-saved, so it survives the call.
 asm(R"(
     .text
     .globl _CallMeasuringStack
@@ -50,49 +42,23 @@ _CallMeasuringStack:
     popl %ebp
     ret
 )");
-#elif defined(__x86_64__)
-// The x64 convention: %rcx callback, %edx command, %r8d subAction, %r9
-// argument, slip on the stack above the caller's 32-byte home area
-// (48(%rbp) here). %rsi and %rbx are callee-saved; the callee gets its home
-// area and a 16-byte aligned stack.
-asm(R"(
-    .text
-    .globl CallMeasuringStack
-    .def CallMeasuringStack; .scl 2; .type 32; .endef
-CallMeasuringStack:
-    pushq %rbp
-    movq %rsp, %rbp
-    pushq %rsi
-    pushq %rbx
-    subq $32, %rsp
-    movq %rsp, %rsi
-    movq 48(%rbp), %rbx
-    movq %rcx, %rax
-    movl %edx, %ecx
-    movl %r8d, %edx
-    movq %r9, %r8
-    call *%rax
-    movq %rsi, %rcx
-    subq %rsp, %rcx
-    movl %ecx, (%rbx)
-    movq %rsi, %rsp
-    addq $32, %rsp
-    popq %rbx
-    popq %rsi
-    popq %rbp
-    ret
-)");
 #else
-#error "the fixture measures the stack on i686 and x86_64 only"
+// x64 has one calling convention, in which the caller owns the stack.
+static BOOLEAN CallMeasuringStack(FormatCallback callback, DWORD command, DWORD subAction,
+                                  PVOID argument, LONG* slip)
+{
+    *slip = 0;
+    return callback(command, subAction, argument);
+}
 #endif
 
 namespace {
 
-std::string Environment(const char* name, const char* fallback)
+std::string Environment(const char* name)
 {
     char value[1024];
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length == 0 || length >= sizeof value ? fallback : value;
+    return length < sizeof value ? std::string(value, length) : "";
 }
 
 std::string Utf8(const WCHAR* text)
@@ -115,24 +81,18 @@ extern "C" __declspec(dllexport) void WINAPI FormatEx(WCHAR* driveRoot, DWORD me
         LONG thisSlip = 0;
         BOOLEAN answer = CallMeasuringStack(callback, command, 0, argument, &thisSlip);
         answers += (answers.empty() ? "" : ",") + std::to_string((unsigned)answer);
-        slip = std::labs(thisSlip) > std::labs(slip) ? thisSlip : slip;
+        slip = thisSlip != 0 ? thisSlip : slip;
         return answer;
     };
-    std::string mode = Environment("FMIFS_FIXTURE_MODE", "success");
-    std::string list = Environment("FMIFS_FIXTURE_PROGRESS", "0,25,50,75,100");
-    bool stopped = false;
-    for (char* next = &list[0]; *next != 0 && !stopped;) {
-        DWORD percent = std::strtoul(next, &next, 10);
-        next += *next == ',' ? 1 : std::strlen(next);
-        stopped = !call(0, &percent);
-    }
-    if (stopped || mode != "silent") {
-        // The flag is the first byte; the ones after it are set, so a reader
-        // that takes more than one byte sees success where there is none.
-        BYTE done[4] = {(BYTE)(!stopped && mode == "success"), 0xA5, 0xA5, 0xA5};
-        call(11, done);
-    }
-    std::string path = Environment("FMIFS_FIXTURE_LOG", "");
+    bool proceed = true;
+    for (DWORD percent : {0u, 50u, 100u})
+        proceed = proceed && call(0, &percent);
+    // The flag is the first byte; the ones after it are set, so a reader
+    // that takes more than one byte sees success where there is none.
+    BYTE done[4] = {(BYTE)(proceed && Environment("FMIFS_FIXTURE_MODE") != "failure"),
+                    0xA5, 0xA5, 0xA5};
+    call(11, done);
+    std::string path = Environment("FMIFS_FIXTURE_LOG");
     FILE* log = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
     if (log == nullptr)
         return;
