@@ -5,6 +5,7 @@ the probe's line or the MBR's message.
   boot_cases.py CASE BUS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
 
 import os
+import struct
 import sys
 
 from disk_image import entry as e, write_image
@@ -22,8 +23,10 @@ NO_BOOT = ("Booting from Floppy...Boot failed: could not read the boot disk"
 
 
 def booted(slot, active):
-    """The probe's line for DS:SI at the table's slot (relocated to 07BE)."""
-    return f"PROBE DL={active[0]:02X} DSSI=0000:{0x07BE + 16 * slot:04X} ENTRY={active.hex().upper()}"
+    """The probe's line: DL the entry's indicator, DS:SI the relocated
+    table's slot, the entry, in memory order."""
+    handed = struct.pack("<BHH", active[0], 0, 0x07BE + 16 * slot) + active
+    return "PROBE " + handed.hex().upper()
 
 
 # name: (table entries, {lba: sector}, expected text)
