@@ -7,6 +7,7 @@ the probe's line or the MBR's message.
 import os
 import struct
 import sys
+from pathlib import Path
 
 from disk_image import entry as e, write_image
 import seabios_console
@@ -59,12 +60,9 @@ CASES = {
 
 def make(case, args):
     entries, sectors, expected = case
-    with open(args.probe, "rb") as f:
-        probe = f.read()
-    with open(args.mbr, "rb") as f:
-        mbr = f.read()
-    image = os.path.join(args.workdir, "disk.img")
-    write_image(image, mbr, entries, {lba: probe if s == PROBE else s for lba, s in sectors.items()}, DISK)
+    probe, image = Path(args.probe).read_bytes(), os.path.join(args.workdir, "disk.img")
+    write_image(image, Path(args.mbr).read_bytes(), entries,
+                {lba: probe if s == PROBE else s for lba, s in sectors.items()}, DISK)
     return image, expected, None
 
 

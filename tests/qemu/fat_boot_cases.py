@@ -7,9 +7,9 @@ loader's message, a key typed, and the message again after the restart.
       --io-sys IO.SYS --msdos-sys MSDOS.SYS --command-com COMMAND.COM"""
 
 import os
-import shutil
 import struct
 import sys
+from pathlib import Path
 
 from disk_image import entry, fat_volume, first_cluster, mtools, poke, write_image
 import seabios_console
@@ -60,26 +60,18 @@ def make(c, args):
     size = c["disk"] - c["start"]
     entries = [entry(0x80, c["ptype"], c["start"], size)]
     entries += [entry(0, ptype, lba, size) for ptype, lba in c["others"]]
-    with open(args.mbr, "rb") as f:
-        write_image(image, f.read(), entries, {}, c["disk"])
-    with open(args.fat_boot, "rb") as f:
-        fat_volume(image, c["start"], size, c["geometry"], c["cluster"], f.read())
-    # The files under their names on the volume, copied in this order.
-    files = os.path.join(args.workdir, "files")
-    shutil.rmtree(files, ignore_errors=True)
-    os.makedirs(files)
-    names = []
+    write_image(image, Path(args.mbr).read_bytes(), entries, {}, c["disk"])
+    fat_volume(image, c["start"], size, c["geometry"], c["cluster"], Path(args.fat_boot).read_bytes())
     if c["fillers"]:
         names = [f"FILL{n:02}.TXT" for n in range(19)]
         names[3:3], names[7:7] = ["A long file name.txt"], ["IO.SYX"]
         for name in names:
-            with open(os.path.join(files, name), "w") as f:
-                f.write(f"{name}\r\n")
+            with open(os.path.join(args.workdir, name), "w") as f:
+                f.write(name)
+        mtools(image, c["start"], "mcopy", *(os.path.join(args.workdir, n) for n in names), "::")
     for name, path in (("IO.SYS", args.io_sys), ("MSDOS.SYS", args.msdos_sys),
                        ("COMMAND.COM", args.command_com)):
-        shutil.copy(path, os.path.join(files, name))
-        names.append(name)
-    mtools(image, c["start"], "mcopy", *(os.path.join(files, n) for n in names), "::")
+        mtools(image, c["start"], "mcopy", path, f"::{name}")
     for name in c["deleted"]:
         mtools(image, c["start"], "mdel", f"::{name}")
     poke(image, c["start"], c["fields"] or {})

@@ -1,10 +1,6 @@
-"""Boots a disk image in QEMU with SeaBIOS, reads the screen that SeaBIOS
-mirrors to the serial port and judges it: the part every case file shares,
-command line included:
-
-  CASES.py --list
-  CASES.py CASE BUS --workdir DIR [--show] [--FILE PATH...]
-"""
+"""Boots a disk image in QEMU with SeaBIOS, reads the screen SeaBIOS mirrors
+to the serial port and judges it; with the command line every case file
+shares: CASES.py --list | CASES.py CASE BUS --workdir DIR [--show] [FILES]"""
 
 import argparse
 import os
@@ -52,15 +48,12 @@ def boot(image, bus, workdir, expected, key_after=None, limit=20.0, quiet=5.0):
     with open(os.path.join(workdir, "qemu.stderr"), "w+b") as err:
         qemu = subprocess.Popen(command, stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, stderr=err)
+        deadline = time.monotonic() + limit
         try:
-            deadline = time.monotonic() + limit
             while (left := deadline - time.monotonic()) > 0:
-                if not select.select([qemu.stdout], [], [], min(quiet, left))[0]:
-                    if raw:
-                        break
-                    continue
-                chunk = os.read(qemu.stdout.fileno(), 4096)
-                if not chunk:
+                ready = select.select([qemu.stdout], [], [], min(quiet, left))[0]
+                chunk = os.read(qemu.stdout.fileno(), 4096) if ready else b""
+                if not chunk and (raw or ready):     # quiet once begun, or gone
                     break
                 raw += chunk
                 if key_after and key_after in after_booting(raw):
@@ -71,11 +64,7 @@ def boot(image, bus, workdir, expected, key_after=None, limit=20.0, quiet=5.0):
                     deadline = min(deadline, time.monotonic() + 0.3)
         finally:
             qemu.terminate()        # `timeout` hands it on to QEMU
-            try:
-                qemu.wait(timeout=3)
-            except subprocess.TimeoutExpired:
-                qemu.kill()
-                qemu.wait()
+            qemu.wait(timeout=5)
         err.seek(0)
         return raw, err.read().decode("latin-1").strip()
 
@@ -91,20 +80,16 @@ def main(cases, make, files=()):
     for option in ("--workdir", *files):
         parser.add_argument(option, required="--list" not in sys.argv)
     args = parser.parse_args()
-    if args.list:
+    if args.list or not (args.case and args.bus):
         print(";".join(cases))
-        return 0
-    if not (args.case and args.bus):
-        parser.error("CASE and BUS are needed")
+        return 0 if args.list else parser.error("CASE and BUS are needed")
     os.makedirs(args.workdir, exist_ok=True)
     image, expected, key_after = make(cases[args.case], args)
     raw, stderr = boot(image, args.bus, args.workdir, expected, key_after)
     if args.show:
         print(f"== QEMU boots {image} from {args.bus.upper()}:\n{screen_text(raw).rstrip()}")
     got = after_booting(raw)
-    if got == expected:
-        print(f"{args.case} on {args.bus}: {got!r}")
-        return 0
-    print(f"{args.case} on {args.bus}: FAILED\n  expected: {expected!r}\n  got:      {got!r}\n"
+    print(f"{args.case} on {args.bus}: {got!r}" if got == expected else
+          f"{args.case} on {args.bus}: FAILED\n  expected: {expected!r}\n  got:      {got!r}\n"
           f"  screen:   {screen_text(raw)!r}\n  qemu:     {stderr!r}")
-    return 1
+    return int(got != expected)
