@@ -2,12 +2,9 @@
 """The FAT boot loader's cases: a disk with our MBR and one FAT16 partition
 carrying our boot code and the DOS fixture files; the text after SeaBIOS's
 first "Booting from Hard Disk..." is the probe IO.SYS's verdict, or the
-loader's message, a key typed, and the message again after the restart.
-  fat_boot_cases.py CASE BUS --workdir DIR --mbr MBR.bin --fat-boot FAT.bin
-      --io-sys IO.SYS --msdos-sys MSDOS.SYS --command-com COMMAND.COM"""
+loader's message, a key typed, and the message again after the restart."""
 
 import os
-import struct
 import sys
 from pathlib import Path
 
@@ -22,7 +19,7 @@ FAR = 1024 * 255 * 63 + 2016    # past cylinder 1023
 INVALID = "Invalid system disk"
 IO_ERROR = "Disk I/O error"
 CLOSING = "Replace the disk, and then press any key"
-ROOT_PAST_END = {22: struct.pack("<H", 0xFFFF)}        # sectors a FAT
+ROOT_PAST_END = {22: b"\xff\xff"}       # sectors a FAT: 65535
 
 
 def case(disk=SMALL, start=TRACK, ptype=0x06, geometry=(16, 63), cluster=None,

@@ -26,17 +26,17 @@ def screen_text(raw):
 
 def after_booting(raw):
     """The screen after the first "Booting from Hard Disk...", with wrapped
-    lines joined (SeaBIOS breaks them at 80 columns)."""
+    lines joined (SeaBIOS breaks them at 80 columns); None before it."""
     text = screen_text(raw).replace("\n", "")
     start = text.find(BOOTING)
-    return "" if start < 0 else text[start + len(BOOTING):]
+    return None if start < 0 else text[start + len(BOOTING):]
 
 
-def boot(image, bus, workdir, expected, key_after=None, limit=20.0, quiet=5.0):
+def boot(image, bus, workdir, expected, key_after=None, limit=30.0, quiet=5.0):
     """Boots until the screen shows `expected` (and a moment more, for what
-    may follow it), stays unchanged for `quiet` seconds once begun (a guest
-    halted on something else) or `limit` seconds pass. One key is typed as
-    soon as `key_after` shows. Returns (raw console bytes, qemu's stderr)."""
+    follows), stays unchanged for `quiet` seconds once booting from the disk
+    (a guest halted on something else) or `limit` seconds pass; types a key
+    once `key_after` shows. Returns (raw console bytes, qemu's stderr)."""
     port_file = os.path.join(workdir, "sercon-port")
     with open(port_file, "wb") as f:
         f.write(b"\xf8\x03")        # the serial console at port 3F8h
@@ -53,14 +53,15 @@ def boot(image, bus, workdir, expected, key_after=None, limit=20.0, quiet=5.0):
             while (left := deadline - time.monotonic()) > 0:
                 ready = select.select([qemu.stdout], [], [], min(quiet, left))[0]
                 chunk = os.read(qemu.stdout.fileno(), 4096) if ready else b""
-                if not chunk and (raw or ready):     # quiet once begun, or gone
-                    break
-                raw += chunk
-                if key_after and key_after in after_booting(raw):
+                screen = after_booting(raw := raw + chunk)
+                if not chunk and (ready or screen is not None):
+                    break                   # QEMU gone, or quiet once booting
+                screen = screen or ""
+                if key_after and key_after in screen:
                     qemu.stdin.write(b" ")
                     qemu.stdin.flush()
                     key_after = None
-                if expected in after_booting(raw):
+                if expected in screen:
                     deadline = min(deadline, time.monotonic() + 0.3)
         finally:
             qemu.terminate()        # `timeout` hands it on to QEMU
@@ -72,23 +73,24 @@ def boot(image, bus, workdir, expected, key_after=None, limit=20.0, quiet=5.0):
 def main(cases, make, files=()):
     """A case file's command line. make(case, args) builds the disk in
     args.workdir and returns (image, expected text, key_after)."""
+    listing = "--list" in sys.argv
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", action="store_true")
-    parser.add_argument("case", nargs="?", choices=sorted(cases))
-    parser.add_argument("bus", nargs="?", choices=sorted(BUSES))
+    parser.add_argument("case", nargs="?" if listing else None, choices=sorted(cases))
+    parser.add_argument("bus", nargs="?" if listing else None, choices=sorted(BUSES))
     parser.add_argument("--show", action="store_true", help="print the boot screen")
     for option in ("--workdir", *files):
-        parser.add_argument(option, required="--list" not in sys.argv)
+        parser.add_argument(option, required=not listing)
     args = parser.parse_args()
-    if args.list or not (args.case and args.bus):
+    if listing:
         print(";".join(cases))
-        return 0 if args.list else parser.error("CASE and BUS are needed")
+        return 0
     os.makedirs(args.workdir, exist_ok=True)
     image, expected, key_after = make(cases[args.case], args)
     raw, stderr = boot(image, args.bus, args.workdir, expected, key_after)
     if args.show:
         print(f"== QEMU boots {image} from {args.bus.upper()}:\n{screen_text(raw).rstrip()}")
-    got = after_booting(raw)
+    got = after_booting(raw) or ""
     print(f"{args.case} on {args.bus}: {got!r}" if got == expected else
           f"{args.case} on {args.bus}: FAILED\n  expected: {expected!r}\n  got:      {got!r}\n"
           f"  screen:   {screen_text(raw)!r}\n  qemu:     {stderr!r}")

@@ -7,6 +7,7 @@ import json
 import os
 import subprocess
 import sys
+from pathlib import Path
 
 import seabios_console
 
@@ -36,8 +37,7 @@ def scenario(lba, diskcopy):
 
 def make(lba, args):
     image = os.path.join(args.workdir, "stick.img")
-    if os.path.exists(image):
-        os.remove(image)
+    Path(image).unlink(missing_ok=True)     # the scenario makes a new one
     path = os.path.join(args.workdir, "scenario.json")
     with open(path, "w") as f:
         json.dump(scenario(lba, args.diskcopy), f)
