@@ -3,7 +3,7 @@
 # Fails unless EXE is one Windows XP SP3 (x86) or XP x64 and Server 2003 x64
 # (x64) runs: a PE GUI program for that processor, of subsystem version 5.01
 # (x86) or 5.02 (x64) or lower, importing only what LIST allows for it, within
-# MAX_BYTES (100 KiB for x86, 128 KiB for x64), with a manifest XP SP2 reads
+# a budget (100 KiB for x86, 128 KiB for x64), with a manifest XP SP2 reads
 # for that processor and a version resource.
 set -euo pipefail
 exe=$1 allowed=$2 arch=$3
@@ -22,7 +22,7 @@ grep -q "file format $format\$" <<<"$headers" || complain "not a $format file"
 subsystem=$(($(field MajorSubsystemVersion) * 100 + $(field MinorSubsystemVersion)))
 [ $subsystem -le $version ] || complain "the subsystem version is $subsystem, above $version"
 size=$(stat -c %s "$exe")
-[ "$size" -le "${MAX_BYTES:-$budget}" ] || complain "$size bytes, above the budget of ${MAX_BYTES:-$budget}"
+[ "$size" -le $budget ] || complain "$size bytes, above the budget of $budget"
 
 # One "DLL function" line per import, against the list's lines for this build.
 imports=$(awk '/DLL Name:/ {dll = $3; next}
