@@ -1,31 +1,61 @@
-"""Raw disk images for the boot tests: our MBR code, a partition table and
-chosen sectors, in a sparse file."""
+"""The boot tests' disks: sparse raw images with our MBR code, a partition
+table and chosen sectors; FAT16 volumes in them made by mkfs.fat and filled
+by mtools."""
 
+import os
+import re
 import struct
+import subprocess
 
 SECTOR = 512
-TABLE_OFFSET = 446
-SIGNATURE = b"\x55\xaa"
-SLOTS = 4
+FAT_CODE = 62                   # our FAT boot code covers bytes 62..511
+MTOOLS_ENV = dict(os.environ, MTOOLS_SKIP_CHECK="1")   # no geometry check
 
 
-def partition_entry(indicator, ptype, lba, sectors=2048):
-    """One 16-byte table entry. The CHS fields stay zero: the code under test
-    reads by LBA only."""
+def entry(indicator, ptype, lba, sectors=2048):
+    """A partition table entry; CHS stays zero, as our code reads by LBA."""
     return struct.pack("<B3xB3xII", indicator, ptype, lba, sectors)
 
 
-def write_image(path, boot_code, entries, sectors, disk_sectors):
-    """entries: up to four entry bytes (None for an empty slot); sectors:
-    {lba: 512 bytes} placed on the disk; every other sector reads as zeros."""
-    if len(boot_code) != TABLE_OFFSET:
-        raise ValueError(f"boot code is {len(boot_code)} bytes, not {TABLE_OFFSET}")
-    table = b"".join(e or bytes(16) for e in entries).ljust(16 * SLOTS, b"\0")
+def write_image(path, mbr, entries, sectors, disk_sectors):
+    """entries: up to four (None: empty); sectors: {lba: 512 bytes}; every
+    other sector reads as zeros."""
     with open(path, "wb") as f:
         f.truncate(disk_sectors * SECTOR)
-        f.write(boot_code + table + SIGNATURE)
+        f.write(mbr + b"".join(e or bytes(16) for e in entries).ljust(64, b"\0") + b"\x55\xaa")
         for lba, data in sectors.items():
-            if len(data) != SECTOR or lba >= disk_sectors:
-                raise ValueError(f"bad sector {lba}")
             f.seek(lba * SECTOR)
             f.write(data)
+
+
+def poke(image, start, fields):
+    """Writes {offset: bytes} into the sector at `start`."""
+    with open(image, "r+b") as f:
+        for offset, data in fields.items():
+            f.seek(start * SECTOR + offset)
+            f.write(data)
+
+
+def fat_volume(image, start, sectors, geometry, cluster, code):
+    """A FAT16 volume at `start` (its BPB says so, with geometry (heads,
+    sectors a track) and drive 80h) carrying our boot code."""
+    options = ["-s", str(cluster)] if cluster else []
+    subprocess.run(["mkfs.fat", "-F", "16", f"--offset={start}", "-h", str(start),
+                    "-g", "%d/%d" % geometry, "-D", "0x80", "-n", "TARNWICK", "--invariant",
+                    *options, image, str(sectors * SECTOR // 1024)],
+                   check=True, stdout=subprocess.DEVNULL)
+    poke(image, start, {FAT_CODE: code})
+
+
+def mtools(image, start, tool, *args):
+    return subprocess.run([tool, "-i", f"{image}@@{start * SECTOR}", *args], check=True,
+                          env=MTOOLS_ENV, capture_output=True, text=True).stdout
+
+
+def first_cluster(image, start, name):
+    """The file's first cluster; fails unless it is one run of clusters."""
+    chain = mtools(image, start, "mshowfat", f"::{name}")
+    found = re.fullmatch(r"\S+ <(\d+)(-\d+)?>\s*", chain)
+    if not found:
+        raise ValueError(f"{name} is not contiguous: {chain}")
+    return int(found.group(1))

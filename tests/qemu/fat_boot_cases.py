@@ -1,178 +1,84 @@
 #!/usr/bin/env python3
-"""The FAT boot loader's cases: each builds a disk with our MBR, one FAT16
-partition carrying our boot code and the DOS fixture files, boots it in
-QEMU from USB storage or IDE and checks the exact text that follows
-SeaBIOS's first "Booting from Hard Disk...": the probe IO.SYS's verdict or
-the loader's messages.
+"""The FAT boot loader's cases: a disk with our MBR and one FAT16 partition
+carrying our boot code and the DOS fixture files; the text after SeaBIOS's
+first "Booting from Hard Disk..." is the probe IO.SYS's verdict, or the
+loader's message, a key typed, and the message again after the restart."""
 
-  fat_boot_cases.py --list
-  fat_boot_cases.py CASE BUS --mbr MBR.bin --fat-boot FAT_BOOT.bin
-      --io-sys IO.SYS --msdos-sys MSDOS.SYS --command-com COMMAND.COM
-      --workdir DIR
-"""
-
-import argparse
 import os
-import re
-import struct
 import sys
+from pathlib import Path
 
-from disk_image import partition_entry, write_image
-import fat_volume
+from disk_image import entry, fat_volume, first_cluster, mtools, poke, write_image
 import seabios_console
-from seabios_console import BOOTING, after_booting
 
-TRACK = 63                     # the partition starts one track in
-# For disks up to 504 MiB both SeaBIOS on USB and QEMU on IDE give 16 heads
-# of 63 sectors; past 8 GiB both give 255 heads (the cylinders run out).
-SMALL = (16, 63)
-LARGE = (255, 63)
-CYLINDER_1024 = 1024 * 255 * 63
-PATCH_OFFSET = 938             # in IO.SYS: the installer writes EBh there
-PATCH_BYTE = b"\xeb"
-FAT_SIZE_FIELD = 22
-
+SMALL = 131072                  # 64 MiB
+TRACK = 63                      # the partition starts one track in
+# Up to 504 MiB both SeaBIOS on USB and QEMU on IDE give 16 heads of 63
+# sectors; past 8 GiB both give 255 heads.
+FAR = 1024 * 255 * 63 + 2016    # past cylinder 1023
 INVALID = "Invalid system disk"
 IO_ERROR = "Disk I/O error"
 CLOSING = "Replace the disk, and then press any key"
-VERDICT = re.compile(r"IOSYS PROBE (OK LBA=.. DI=.... (UN)?PATCHED|BAD \w+=....)")
-
-DOS_FILES = [("IO.SYS", "io"), ("MSDOS.SYS", "msdos"), ("COMMAND.COM", "command")]
+ROOT_PAST_END = {22: b"\xff\xff"}       # sectors a FAT: 65535
 
 
-def case(disk, start, ptype, geometry=SMALL, cluster=None, files=None,
-         after=(), fields=None, patched=False, expect="ok", restart=False,
-         others=(), mode=None):
-    """A boot case. others: more (type, start) table entries, not active;
-    mode: the byte 2 expected (the type OR 2 by default);
-    files: (name, content key or bytes) copied in order;
-    after: names deleted afterwards; fields: boot sector bytes changed after
-    the installation; expect: "ok" for the probe's verdict, or the message."""
-    return dict(disk=disk, start=start, ptype=ptype, geometry=geometry,
-                others=others, mode=ptype | 2 if mode is None else mode,
-                cluster=cluster, files=DOS_FILES if files is None else files,
-                after=after, fields=fields or {}, patched=patched,
-                expect=expect, restart=restart)
+def case(disk=SMALL, start=TRACK, ptype=0x06, geometry=(16, 63), cluster=None,
+         fillers=False, deleted=(), fields=None, others=(), mode=None, message=None):
+    """others: more (type, start) table entries, not active; mode: the byte
+    2 expected (the type OR 2 by default); fields: boot sector bytes changed
+    after the installation; message: the loader's, instead of a verdict."""
+    return dict(locals(), mode=ptype | 2 if mode is None else mode)
 
 
-def fillers():
-    """Twenty one-cluster files before IO.SYS, one of them with a long name,
-    so that IO.SYS lands in the root directory's second sector."""
-    files = [(f"FILL{n:02}.TXT", f"filler {n}\r\n".encode()) for n in range(19)]
-    files.insert(3, ("A long file name.txt", b"long name\r\n"))
-    # Differs from IO.SYS in the last character only.
-    files.insert(7, ("IO.SYX", b"not the system\r\n"))
-    return files
+CASES = {
+    "chs-type06": case(),
+    "lba-type0E": case(ptype=0x0E),
+    "lba-type0C": case(ptype=0x0C),
+    # Two entries start at the volume: the last one sets the mode.
+    "last-entry-wins": case(ptype=0x0E, others=[(0x06, TRACK)], mode=0x06),
+    # Cylinder 300: the cylinder's bits 8-9 go to the sector register.
+    "chs-cylinder-300": case(disk=524288, start=300 * 16 * 63, cluster=8),
+    "lba-past-8gib": case(disk=FAR + SMALL, start=FAR, ptype=0x0E, geometry=(255, 63)),
+    # IO.SYS in the root's second sector, after deleted entries, a long name
+    # and IO.SYX; one-sector clusters, so its four sectors are four clusters
+    # (32 MiB keeps that FAT16 and 63 sectors a track on USB).
+    "io-sys-after-deleted": case(disk=65536, cluster=1, fillers=True,
+                                 deleted=["FILL00.TXT", "A long file name.txt", "FILL17.TXT"]),
+    "no-io-sys": case(deleted=["IO.SYS"], message=INVALID),
+    "root-past-end-chs": case(fields=ROOT_PAST_END, message=IO_ERROR),
+    "root-past-end-lba": case(ptype=0x0E, fields=ROOT_PAST_END, message=IO_ERROR),
+    # The drive comes from the boot sector: drive 0 is a missing floppy.
+    "drive-from-boot-sector": case(ptype=0x0E, fields={36: b"\0"}, message=IO_ERROR),
+}
 
 
-def case_table():
-    small = 131072             # 64 MiB
-    fat_past_end = {FAT_SIZE_FIELD: struct.pack("<H", 0xFFFF)}
-    far = CYLINDER_1024 + 2016
-    return {
-        "chs-type06": case(small, TRACK, 0x06),
-        "lba-type0E": case(small, TRACK, 0x0E, patched=True),
-        "lba-type0C": case(small, TRACK, 0x0C),
-        # Two entries start at the volume: the last one sets the mode.
-        "last-entry-wins": case(small, TRACK, 0x0E, others=[(0x06, TRACK)],
-                                mode=0x06),
-        # Cylinder 300: the cylinder's bits 8-9 go to the sector register.
-        "chs-cylinder-300": case(524288, 300 * 16 * 63, 0x06, cluster=8),
-        "lba-past-8gib": case(far + small, far, 0x0E, geometry=LARGE),
-        # One-sector clusters: the four sectors are four clusters (32 MiB
-        # keeps that FAT16; SeaBIOS gives a 16 MiB USB disk 64 sectors a
-        # track, which CHS cannot express).
-        "io-sys-after-deleted": case(
-            65536, TRACK, 0x06, cluster=1, files=fillers() + DOS_FILES,
-            after=["FILL00.TXT", "A long file name.txt", "FILL17.TXT"]),
-        # A deleted IO.SYS entry is not IO.SYS.
-        "no-io-sys": case(small, TRACK, 0x06, after=["IO.SYS"],
-                          expect=INVALID, restart=True),
-        "root-past-end-chs": case(small, TRACK, 0x06, fields=fat_past_end,
-                                  expect=IO_ERROR),
-        "root-past-end-lba": case(small, TRACK, 0x0E, fields=fat_past_end,
-                                  expect=IO_ERROR),
-        # The drive comes from the boot sector: drive 0 is a missing floppy.
-        "drive-from-boot-sector": case(small, TRACK, 0x0E, fields={36: b"\0"},
-                                       expect=IO_ERROR),
-    }
-
-
-def build(c, workdir, mbr, code, contents):
-    """The case's disk; returns the text expected after the first boot."""
-    image = os.path.join(workdir, "disk.img")
+def make(c, args):
+    image = os.path.join(args.workdir, "disk.img")
     size = c["disk"] - c["start"]
-    entries = [partition_entry(0x80, c["ptype"], c["start"], size)]
-    entries += [partition_entry(0, ptype, lba, size) for ptype, lba in c["others"]]
-    write_image(image, mbr, entries, {}, c["disk"])
-    fat_volume.format_volume(image, c["start"], size, c["geometry"],
-                             c["cluster"])
-    fat_volume.install_boot_code(image, c["start"], code)
-    for name, content in c["files"]:
-        data = contents.get(content, content)
-        if name == "IO.SYS" and c["patched"]:
-            data = data[:PATCH_OFFSET] + PATCH_BYTE + data[PATCH_OFFSET + 1:]
-        fat_volume.copy_in(image, c["start"], data, name)
-    for name in c["after"]:
-        fat_volume.delete(image, c["start"], name)
-    fat_volume.write_boot_fields(image, c["start"], c["fields"])
-    if c["expect"] != "ok":
-        message = c["expect"] + CLOSING
-        return image, message + (BOOTING + message if c["restart"] else "")
-    index, cluster = fat_volume.loaded_cluster(image, c["start"])
-    if c["files"] is not DOS_FILES and index < 16:
-        raise ValueError(f"IO.SYS is root entry {index}, in the first sector")
-    return image, (f"IOSYS PROBE OK LBA={c['mode']:02X} DI={cluster:04X}"
-                   f" {'PATCHED' if c['patched'] else 'UNPATCHED'}")
-
-
-def ended(c):
-    """When the screen has all a case can show."""
-    closings = 2 if c["restart"] else 1
-    def finished(text):
-        got = after_booting(text, first=True) or ""
-        return VERDICT.search(got) or got.count(CLOSING) >= closings
-    return finished
-
-
-def run(name, bus, args):
-    c = case_table()[name]
-    os.makedirs(args.workdir, exist_ok=True)
-    paths = {"mbr": args.mbr, "code": args.fat_boot, "io": args.io_sys,
-             "msdos": args.msdos_sys, "command": args.command_com}
-    blobs = {}
-    for key, path in paths.items():
-        with open(path, "rb") as f:
-            blobs[key] = f.read()
-    image, expected = build(c, args.workdir, blobs["mbr"], blobs["code"], blobs)
-    # A key on the serial port once the loader asks for one: only the
-    # restart case waits long enough to see what follows.
-    answer = ((lambda t: CLOSING in (after_booting(t, first=True) or ""), b" ")
-              if c["restart"] else None)
-    text, done, stderr = seabios_console.boot(image, bus, args.workdir,
-                                              ended(c), answer=answer)
-    got = after_booting(text, first=True)
-    return seabios_console.report(name, bus, expected, got, done, text, stderr)
-
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--list", action="store_true")
-    parser.add_argument("case", nargs="?", choices=sorted(case_table()))
-    parser.add_argument("bus", nargs="?", choices=sorted(seabios_console.BUSES))
-    for option in ("--mbr", "--fat-boot", "--io-sys", "--msdos-sys",
-                   "--command-com", "--workdir"):
-        parser.add_argument(option)
-    args = parser.parse_args()
-    if args.list:
-        print(";".join(case_table()))
-        return 0
-    needed = [args.case, args.bus, args.mbr, args.fat_boot, args.io_sys,
-              args.msdos_sys, args.command_com, args.workdir]
-    if not all(needed):
-        parser.error("CASE, BUS and every file option are needed")
-    return run(args.case, args.bus, args)
+    entries = [entry(0x80, c["ptype"], c["start"], size)]
+    entries += [entry(0, ptype, lba, size) for ptype, lba in c["others"]]
+    write_image(image, Path(args.mbr).read_bytes(), entries, {}, c["disk"])
+    fat_volume(image, c["start"], size, c["geometry"], c["cluster"], Path(args.fat_boot).read_bytes())
+    if c["fillers"]:
+        names = [f"FILL{n:02}.TXT" for n in range(19)]
+        names[3:3], names[7:7] = ["A long file name.txt"], ["IO.SYX"]
+        for name in names:
+            with open(os.path.join(args.workdir, name), "w") as f:
+                f.write(name)
+        mtools(image, c["start"], "mcopy", *(os.path.join(args.workdir, n) for n in names), "::")
+    for name, path in (("IO.SYS", args.io_sys), ("MSDOS.SYS", args.msdos_sys),
+                       ("COMMAND.COM", args.command_com)):
+        mtools(image, c["start"], "mcopy", path, f"::{name}")
+    for name in c["deleted"]:
+        mtools(image, c["start"], "mdel", f"::{name}")
+    poke(image, c["start"], c["fields"] or {})
+    if c["message"]:
+        shown = c["message"] + CLOSING
+        return image, shown + seabios_console.BOOTING + shown, CLOSING
+    cluster = first_cluster(image, c["start"], "IO.SYS")
+    return image, f"IOSYS PROBE OK LBA={c['mode']:02X} DI={cluster:04X} UNPATCHED", None
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(seabios_console.main(CASES, make, ("--mbr", "--fat-boot", "--io-sys",
+                                                "--msdos-sys", "--command-com")))
