@@ -25,21 +25,13 @@ fi
 [ $status -eq 77 ] && exit 77
 [ $status -eq 0 ] || { echo "compare: the Windows program failed under Wine ($status)" >&2; exit 1; }
 
-line=0
-exec 3<"$work/winsim.jsonl" 4<"$work/windows.jsonl"
-while :; do
-    a_end=0 b_end=0
-    IFS= read -r a <&3 || a_end=1
-    IFS= read -r b <&4 || b_end=1
-    [ $a_end -eq 1 ] && [ $b_end -eq 1 ] && break
-    line=$((line + 1))
-    [ $a_end -eq 1 ] && a="(end of transcript)"
-    [ $b_end -eq 1 ] && b="(end of transcript)"
-    if [ "$a" != "$b" ]; then
-        echo "conformance: the transcripts differ at line $line"
-        echo "  winsim:  $a"
-        echo "  windows: $b"
+# A transcript holds no empty line: paste's empty half is one that ended.
+paste -d '\n' "$work/winsim.jsonl" "$work/windows.jsonl" | awk -v preset="$preset" '
+    NR % 2 { winsim = $0; next }
+    winsim != $0 {
+        printf "conformance: the transcripts differ at line %d\n  winsim:  %s\n  windows: %s\n",
+               NR / 2, winsim == "" ? "(end of transcript)" : winsim, $0 == "" ? "(end of transcript)" : $0
+        differ = 1
         exit 1
-    fi
-done
-echo "conformance: $line lines, winsim and the $preset build under Wine agree"
+    }
+    END { if (!differ) printf "conformance: %d lines, winsim and the %s build under Wine agree\n", NR / 2, preset }'

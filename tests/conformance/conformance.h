@@ -10,10 +10,14 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <string>
 
 namespace conformance {
 
-// One transcript line; printed when it goes out of scope.
+// Set before calls whose success may set the error too.
+const DWORD kMarkError = 0xDEAD;
+
+// One transcript line, in printable ASCII; printed when it goes out of scope.
 class Line {
 public:
     Line(const char* group, const char* step);
@@ -23,21 +27,15 @@ public:
 
     Line& Num(const char* name, long long value);
     Line& Flag(const char* name, bool value);
-    Line& Text(const char* name, const char* text);
-    Line& Text(const char* name, const char* text, std::size_t length);
+    Line& Text(const char* name, const char* text, std::size_t length = std::string::npos);
     Line& Hex(const char* name, const void* bytes, std::size_t length);
+    // A call's outcome: ok, and the error it left where it failed.
+    Line& Outcome(bool ok, DWORD error);
 
 private:
-    void Append(const char* piece, std::size_t length);
-    void Append(const char* piece);
-    void Key(const char* name);
-    char text_[4096] = {};
-    std::size_t length_ = 0;
+    Line& Key(const char* name);
+    std::string text_;
 };
-
-// Where the transcript goes: a file, or standard output for a null path.
-bool OpenTranscript(const char* path);
-void CloseTranscript();
 
 // The cases, in transcript order.
 void RegistryCase();

@@ -2,70 +2,40 @@
 // is there, opened again to patch a byte, shared with readers only.
 #include "conformance.h"
 
-#include <cstring>
+#include <string>
 
 namespace conformance {
 
 namespace {
 
-const DWORD kMarkError = 0xDEAD; // set before calls whose success sets the error too
-
-struct Path {
-    explicit Path(const char* name)
-    {
-        std::strcpy(text, world::FileFolder());
-        std::strcat(text, name);
-    }
-    char text[300];
-};
-
-HANDLE Open(const Path& path, DWORD access, DWORD share, DWORD disposition)
-{
-    SetLastError(kMarkError);
-    return CreateFileA(path.text, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
 // Prints an open's outcome, and the error where it failed or where it
 // created a file (0, or ERROR_ALREADY_EXISTS when there was one).
-HANDLE Opened(const char* step, HANDLE file, bool creates = false)
+HANDLE Open(const char* step, const char* name, DWORD access, DWORD share, DWORD disposition)
 {
-    bool valid = file != INVALID_HANDLE_VALUE;
+    std::string path = std::string(world::FileFolder()) + name;
+    SetLastError(kMarkError);
+    HANDLE file = CreateFileA(path.c_str(), access, share, NULL, disposition,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD error = GetLastError();
     Line line("files", step);
-    line.Flag("valid", valid);
-    if (!valid || creates)
-        line.Num("error", GetLastError());
+    line.Flag("valid", file != INVALID_HANDLE_VALUE);
+    if (file == INVALID_HANDLE_VALUE || disposition == CREATE_ALWAYS)
+        line.Num("error", error);
     return file;
 }
 
-// An open beside another, closed again at once.
-void TryOpen(const char* step, const Path& path, DWORD access, DWORD share, DWORD disposition)
+// Writes the bytes given, or reads length bytes for none.
+void Move(const char* step, HANDLE file, DWORD length, const char* bytes = nullptr)
 {
-    HANDLE file = Opened(step, Open(path, access, share, disposition));
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-}
-
-void Write(const char* step, HANDLE file, const char* bytes, DWORD length)
-{
-    DWORD written = 0xFFFF;
-    BOOL ok = WriteFile(file, bytes, length, &written, NULL);
+    char read[32];
+    DWORD moved = 0xFFFF;
+    BOOL ok = bytes ? WriteFile(file, bytes, length, &moved, NULL)
+                    : ReadFile(file, read, length, &moved, NULL);
+    DWORD error = GetLastError();
     Line line("files", step);
-    line.Flag("ok", ok).Num("written", written);
-    if (!ok)
-        line.Num("error", GetLastError());
-}
-
-void Read(const char* step, HANDLE file, DWORD length)
-{
-    char bytes[32];
-    DWORD read = 0xFFFF;
-    BOOL ok = ReadFile(file, bytes, length, &read, NULL);
-    Line line("files", step);
-    line.Flag("ok", ok).Num("read", read);
-    if (ok)
-        line.Text("bytes", bytes, read);
-    else
-        line.Num("error", GetLastError());
+    line.Outcome(ok, error).Num("moved", moved);
+    if (ok && !bytes)
+        line.Text("bytes", read, moved);
 }
 
 // Moves by a 64-bit distance, as the product does, or by a 32-bit one.
@@ -74,87 +44,86 @@ void Seek(const char* step, HANDLE file, LONG distance, DWORD method, bool withH
     LONG high = distance < 0 ? -1 : 0;
     SetLastError(kMarkError);
     DWORD low = SetFilePointer(file, distance, withHigh ? &high : NULL, method);
+    DWORD error = GetLastError();
     Line line("files", step);
-    line.Num("low", low);
-    if (withHigh)
-        line.Num("high", high);
+    line.Num("low", low).Num("high", withHigh ? high : 0);
     if (low == INVALID_SET_FILE_POINTER)
-        line.Num("error", GetLastError());
+        line.Num("error", error);
 }
 
 void Close(const char* step, HANDLE file)
 {
     BOOL ok = CloseHandle(file);
-    Line line("files", step);
-    line.Flag("ok", ok);
-    if (!ok)
-        line.Num("error", GetLastError());
+    DWORD error = GetLastError();
+    Line("files", step).Outcome(ok, error);
 }
 
 } // namespace
 
 void FilesCase()
 {
-    const Path path("TWKFILE1.BIN");
-    HANDLE file = Opened("create", Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), true);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    Write("write", file, "HELLO", 5);
-    Close("close", file);
+    const char name[] = "TWKFILE1.BIN";
+    for (const char* step : {"create", "create over existing"}) {
+        HANDLE file = Open(step, name, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        Seek("length after create", file, 0, FILE_END);
+        Move("write", file, 11, "HELLO WORLD");
+        Close("close", file);
+    }
+    Open("open missing", "TWKNONE.BIN", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 
-    file = Opened("create over existing",
-                  Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), true);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    Seek("length after create over existing", file, 0, FILE_END);
-    Write("write", file, "HELLO WORLD", 11);
-    Close("close", file);
-
-    TryOpen("open missing", Path("TWKNONE.BIN"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-
-    // A writer that shares with readers only, as the product opens its files.
-    HANDLE writer = Opened("open writer", Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+    // A writer that shares with readers only, as the product opens its
+    // files, and other opens beside it.
+    HANDLE writer = Open("open writer", name, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
     if (writer == INVALID_HANDLE_VALUE)
         return;
-    TryOpen("second writer", path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
-    TryOpen("reader that will not share writing", path, GENERIC_READ, FILE_SHARE_READ,
-            OPEN_EXISTING);
-    TryOpen("reader that shares writing", path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-            OPEN_EXISTING);
-    TryOpen("create over an open file", path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    const struct {
+        const char* step;
+        DWORD access, share, disposition;
+    } beside[] = {
+        {"second writer", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING},
+        {"reader that will not share writing", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
+        {"reader that shares writing", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+         OPEN_EXISTING},
+        {"create over an open file", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},
+    };
+    for (const auto& b : beside) {
+        HANDLE other = Open(b.step, name, b.access, b.share, b.disposition);
+        if (other != INVALID_HANDLE_VALUE)
+            CloseHandle(other);
+    }
     Close("close writer", writer);
 
     // Patching as the product does: seek, read, seek back, write.
-    file = Opened("open to patch",
-                  Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+    HANDLE file = Open("open to patch", name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                       OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE)
         return;
     Seek("seek past the end", file, 20, FILE_BEGIN);
-    Write("write one byte there", file, "Z", 1);
+    Move("write one byte there", file, 1, "Z");
     Seek("length", file, 0, FILE_END);
     Seek("seek to start", file, 0, FILE_BEGIN);
-    Read("read the text", file, 11);
-    Seek("seek to the byte", file, 20, FILE_BEGIN);
-    Read("read the byte", file, 1);
-    Read("read at the end", file, 4);
+    Move("read the text and the gap", file, 21);
+    Move("read at the end", file, 4);
     Seek("seek far past the end", file, 100, FILE_BEGIN);
-    Read("read past the end", file, 4);
+    Move("read past the end", file, 4);
     Seek("seek before the start", file, -1, FILE_BEGIN);
     Seek("seek before the start, 32 bits", file, -1, FILE_BEGIN, false);
     Seek("where the pointer stayed", file, 0, FILE_CURRENT);
 
-    HANDLE reader = Opened("open reader beside it",
-                           Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    HANDLE reader = Open("open reader beside it", name, GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (reader != INVALID_HANDLE_VALUE) {
-        Write("write on a reader", reader, "X", 1);
-        Close("close reader", reader);
+        Move("write on a reader", reader, 1, "X");
+        CloseHandle(reader);
     }
     Close("close", file);
     Close("close again", file);
-    file = Opened("open writer only", Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+    file = Open("open writer only", name, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
     if (file != INVALID_HANDLE_VALUE) {
-        Read("read on a writer", file, 1);
-        Close("close", file);
+        Move("read on a writer", file, 1);
+        CloseHandle(file);
     }
 }
 

@@ -1,50 +1,34 @@
 // Global memory as the product keeps the DOS files: movable, zeroed blocks
-// locked while in use.
+// locked while in use; an empty file makes an empty block.
 #include "conformance.h"
 
 namespace conformance {
 
-namespace {
-
-const DWORD kMarkError = 0xDEAD;
-
-void Unlock(const char* step, HGLOBAL block)
-{
-    SetLastError(kMarkError);
-    BOOL locked = GlobalUnlock(block);
-    // Still locked, or unlocked now (no error), or not locked at all.
-    Line("memory", step).Flag("locked", locked).Num("error", locked ? 0 : GetLastError());
-}
-
-} // namespace
-
 void MemoryCase()
 {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
-    Line("memory", "alloc").Flag("valid", block != NULL);
-    if (!block)
-        return;
-    Line("memory", "size").Num("bytes", (long long)GlobalSize(block));
-    BYTE* first = (BYTE*)GlobalLock(block);
-    BYTE* second = (BYTE*)GlobalLock(block);
-    {
-        Line line("memory", "lock twice");
-        line.Flag("valid", first != NULL).Flag("same", first == second);
-        if (first)
-            line.Hex("bytes", first, 10);
+    for (SIZE_T bytes : {10, 0}) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+        BYTE* first = block ? (BYTE*)GlobalLock(block) : NULL;
+        BYTE* second = first ? (BYTE*)GlobalLock(block) : NULL;
+        {
+            Line line("memory", "alloc and lock twice");
+            line.Flag("valid", block != NULL).Num("size", block ? (long long)GlobalSize(block) : 0);
+            line.Flag("locked", first != NULL);
+            if (first)
+                line.Flag("same", first == second).Hex("bytes", first, bytes);
+        }
+        // Still locked, or unlocked now (no error), or not locked at all.
+        for (const char* step : {"unlock once of two", "unlock the last", "unlock unlocked"}) {
+            if (!first)
+                break;
+            SetLastError(kMarkError);
+            BOOL locked = GlobalUnlock(block);
+            DWORD error = locked ? 0 : GetLastError();
+            Line("memory", step).Flag("locked", locked).Num("error", error);
+        }
+        if (block)
+            Line("memory", "free").Flag("freed", GlobalFree(block) == NULL);
     }
-    Unlock("unlock once of two", block);
-    Unlock("unlock the last", block);
-    Unlock("unlock unlocked", block);
-    Line("memory", "free").Flag("freed", GlobalFree(block) == NULL);
-
-    HGLOBAL empty = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 0);
-    Line("memory", "alloc empty").Flag("valid", empty != NULL);
-    if (!empty)
-        return;
-    Line("memory", "empty size").Num("bytes", (long long)GlobalSize(empty));
-    Line("memory", "lock empty").Flag("valid", GlobalLock(empty) != NULL);
-    Line("memory", "free empty").Flag("freed", GlobalFree(empty) == NULL);
 }
 
 } // namespace conformance

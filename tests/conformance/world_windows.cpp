@@ -9,60 +9,29 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace world {
 
 namespace {
 
-const char kRegistryRoot[] = "SOFTWARE\\TarnwickConformance";
 HMODULE g_controls = NULL;
-char g_folder[MAX_PATH];
-
-typedef BOOL(WINAPI* InitCommonControlsExProc)(const INITCOMMONCONTROLSEX*);
-
-// As the program's start-up does: comctl32 by name, its standard classes.
-HMODULE LoadThemedControls()
-{
-    HMODULE library = LoadLibraryA("comctl32.dll");
-    InitCommonControlsExProc init =
-        library ? (InitCommonControlsExProc)(void*)GetProcAddress(library, "InitCommonControlsEx")
-                : NULL;
-    if (init) {
-        INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
-        init(&classes);
-    }
-    return library;
-}
-
-void RemoveFolder()
-{
-    char pattern[MAX_PATH + 4];
-    std::snprintf(pattern, sizeof pattern, "%s*", g_folder);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            char path[2 * MAX_PATH];
-            std::snprintf(path, sizeof path, "%s%s", g_folder, found.cFileName);
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA(path);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(g_folder);
-}
+std::string g_folder;
 
 } // namespace
 
 bool Start()
 {
-    g_controls = LoadThemedControls();
+    // As the program's start-up does: comctl32 by name, its standard classes.
+    typedef BOOL(WINAPI * InitProc)(const INITCOMMONCONTROLSEX*);
+    g_controls = LoadLibraryA("comctl32.dll");
+    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
+    if (InitProc init = (InitProc)(void*)GetProcAddress(g_controls, "InitCommonControlsEx"))
+        init(&classes);
     char temp[MAX_PATH];
     DWORD length = GetTempPathA(sizeof temp, temp);
-    if (length == 0 || length >= sizeof temp ||
-        std::snprintf(g_folder, sizeof g_folder, "%stwkconf%lu\\", temp,
-                      GetCurrentProcessId()) >= (int)sizeof g_folder ||
-        !CreateDirectoryA(g_folder, NULL)) {
+    g_folder = std::string(temp, length) + "twkconf" + std::to_string(GetCurrentProcessId()) + "\\";
+    if (length == 0 || length >= sizeof temp || !CreateDirectoryA(g_folder.c_str(), NULL)) {
         std::fprintf(stderr, "conformance: no scratch folder (error %lu)\n", GetLastError());
         return false;
     }
@@ -71,8 +40,14 @@ bool Start()
 
 bool Finish()
 {
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kRegistryRoot);
-    RemoveFolder();
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TarnwickConformance");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((g_folder + "*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        DeleteFileA((g_folder + found.cFileName).c_str());
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    RemoveDirectoryA(g_folder.c_str());
     if (g_controls)
         FreeLibrary(g_controls);
     return true;
@@ -92,7 +67,7 @@ bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 
 const char* FileFolder()
 {
-    return g_folder;
+    return g_folder.c_str();
 }
 
 void WhenWaiting(HWND dialog)
@@ -104,9 +79,8 @@ void WhenWaiting(HWND dialog)
 // static that notifies tells its dialog.
 void Click(HWND control)
 {
-    const LPARAM point = MAKELPARAM(1, 1);
-    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    SendMessageA(control, WM_LBUTTONUP, 0, point);
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
 }
 
 // The user selects what the box holds and types over it.
@@ -121,11 +95,7 @@ void Type(HWND edit, const char* text)
 // The key as the dialog's message loop hands it to the dialog manager.
 void PressEnter(HWND dialog)
 {
-    MSG message = {};
-    message.hwnd = GetFocus() ? GetFocus() : dialog;
-    message.message = WM_KEYDOWN;
-    message.wParam = VK_RETURN;
-    message.lParam = 0x001C0001;
+    MSG message = {GetFocus() ? GetFocus() : dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
     IsDialogMessageA(dialog, &message);
 }
 
@@ -136,8 +106,7 @@ int SystemFormat(char* buffer, int size, const char* format, va_list args)
     int length = wvsprintfA(full, format, args);
     if (size <= 0)
         return 0;
-    if (length > size - 1)
-        length = size - 1;
+    length = length < size - 1 ? length : size - 1;
     std::memcpy(buffer, full, (std::size_t)length);
     buffer[length] = 0;
     return length;

@@ -7,27 +7,16 @@
 #include "winsim/sim/machine_setup.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <utility>
 
 extern const unsigned char g_programResources[];
 extern const std::size_t g_programResources_size;
 
 namespace world {
 
-namespace {
-
-bool g_stepsPending = false;
-
-} // namespace
-
 bool Start()
 {
     winsim::Reset();
-    winsim::SetHarnessErrorHandler([](const std::string& message) {
-        std::fprintf(stderr, "winsim: %s\n", message.c_str());
-        std::exit(2);
-    });
     winsim::SetProgramResources(g_programResources, g_programResources_size);
     sim::DiskSpec disk;
     disk.friendlyName = "Conformance Disk";
@@ -71,17 +60,17 @@ const char* FileFolder()
     return "C:\\";
 }
 
-void WhenWaiting(HWND dialog)
+// Once, and before the steps open dialogs of their own; they end this one.
+void WhenWaiting(HWND)
 {
-    g_stepsPending = true;
+    static bool pending;
+    pending = true;
     winsim::SetInputDriver([](HWND waiting) {
-        if (!g_stepsPending)
+        if (!std::exchange(pending, false))
             return false;
-        g_stepsPending = false;
         winsim::DeliverMessage(waiting, kRunSteps, 0, 0);
         return true;
     });
-    (void)dialog;
 }
 
 void Click(HWND control)
