@@ -8,46 +8,30 @@
 
 #include "app/platform.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdarg>
-#include <cstddef>
 #include <string>
 
-namespace conformance {
+// One transcript line: the case, the step, then the answers in the order
+// they are set; printed when it goes out of scope.
+struct Line : nlohmann::ordered_json {
+    Line(const char* group, const char* step);
+    ~Line();
+};
+
+std::string Hex(const void* bytes, std::size_t length);
 
 // Set before calls whose success may set the error too.
 const DWORD kMarkError = 0xDEAD;
 
-// One transcript line, in printable ASCII; printed when it goes out of scope.
-class Line {
-public:
-    Line(const char* group, const char* step);
-    ~Line();
-    Line(const Line&) = delete;
-    Line& operator=(const Line&) = delete;
-
-    Line& Num(const char* name, long long value);
-    Line& Flag(const char* name, bool value);
-    Line& Text(const char* name, const char* text, std::size_t length = std::string::npos);
-    Line& Hex(const char* name, const void* bytes, std::size_t length);
-    // A call's outcome: ok, and the error it left where it failed.
-    Line& Outcome(bool ok, DWORD error);
-
-private:
-    Line& Key(const char* name);
-    std::string text_;
-};
-
 // The cases, in transcript order.
 void RegistryCase();
 void FilesCase();
-void MemoryCase();
 void ModulesCase();
 void DialogCase();
-void FormatCase();
 void TextCase();
 void DrivesCase();
-
-} // namespace conformance
 
 // What each side provides in its own way.
 namespace world {

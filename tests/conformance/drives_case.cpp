@@ -3,57 +3,47 @@
 #include "conformance.h"
 
 #include <cstring>
-#include <string>
 
-namespace conformance {
-
-namespace {
-
-const char kTarget[] = "\\device\\harddisk7\\partition1";
+static const char kTarget[] = "\\device\\harddisk7\\partition1";
 
 // The answer with both its terminators.
-void Query(const char* step, const char* device, DWORD size)
+static void Query(const char* step, const char* device, DWORD size)
 {
     char answer[300];
-    std::memset(answer, 'x', sizeof answer);
     SetLastError(0);
     DWORD length = QueryDosDeviceA(device, answer, size);
     DWORD error = GetLastError();
     Line line("drives", step);
-    line.Num("length", length);
     if (length == 0)
-        line.Num("error", error);
+        line["error"] = error;
     else
-        line.Text("target", answer, length);
+        line["target"] = std::string(answer, length);
 }
 
-void Volume(const char* step, const char* root)
+static void Volume(const char* step, const char* root)
 {
     char label[12];
-    std::memset(label, 'x', sizeof label);
     SetLastError(0);
     BOOL ok = GetVolumeInformationA(root, label, sizeof label, NULL, NULL, NULL, NULL, 0);
     DWORD error = GetLastError();
     Line line("drives", step);
-    line.Outcome(ok, error);
     if (ok)
-        line.Text("label", label);
+        line["label"] = label;
+    else
+        line["error"] = error;
 }
 
-// Defines or removes the device name, and prints whether its letter is
-// listed afterwards.
-void Define(const char* step, const char* device, DWORD flags)
+// Defines or removes the device name; its letter is listed while it is defined.
+static void Define(const char* step, const char* device, DWORD flags)
 {
     SetLastError(0);
     BOOL ok = DefineDosDeviceA(flags | DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM, device,
                                kTarget);
-    DWORD error = GetLastError();
-    Line("drives", step)
-        .Outcome(ok, error)
-        .Flag("listed", (GetLogicalDrives() >> (device[0] - 'A')) & 1);
+    DWORD error = ok ? 0 : GetLastError();
+    Line line("drives", step);
+    line["error"] = error;
+    line["listed"] = (GetLogicalDrives() >> (device[0] - 'A')) & 1;
 }
-
-} // namespace
 
 void DrivesCase()
 {
@@ -65,14 +55,14 @@ void DrivesCase()
             expected += std::string{(char)('A' + bit), ':', '\\', 0};
     DWORD listed = (DWORD)expected.size();
     char list[4 * 26 + 2];
-    std::memset(list, 'x', sizeof list);
-    DWORD exact = GetLogicalDriveStringsA(listed + 1, list);
-    Line("drives", "logical drives")
-        .Flag("some", mask != 0)
-        .Num("needed beyond the list", (long long)GetLogicalDriveStringsA(0, NULL) - listed)
-        .Num("exact buffer beyond the list", (long long)exact - listed)
-        .Flag("exact buffer lists the mask", std::memcmp(list, expected.c_str(), listed + 1) == 0)
-        .Num("one short beyond the list", (long long)GetLogicalDriveStringsA(listed, list) - listed);
+    {
+        Line line("drives", "logical drive strings, sizes beyond the list");
+        line["some"] = mask != 0;
+        line["needed"] = (long long)GetLogicalDriveStringsA(0, NULL) - listed;
+        line["exact buffer"] = (long long)GetLogicalDriveStringsA(listed + 1, list) - listed;
+        line["lists the mask"] = std::string(list, listed + 1) == expected + '\0';
+        line["one short"] = (long long)GetLogicalDriveStringsA(listed, list) - listed;
+    }
     Volume("volume of the file folder's drive", "C:\\");
 
     // The last free letter, far from any the machine gives out by itself.
@@ -92,5 +82,3 @@ void DrivesCase()
     Query("query removed letter", device, 300);
     Define("remove again", device, DDD_REMOVE_DEFINITION);
 }
-
-} // namespace conformance

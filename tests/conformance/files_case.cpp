@@ -1,31 +1,46 @@
-// Files on a drive as the product writes the DOS files: created over what
-// is there, opened again to patch a byte, shared with readers only.
+// The DOS files as the product writes them: kept in movable, zeroed global
+// memory (an empty file makes an empty block), created over what is there,
+// opened again to patch a byte, shared with readers only.
 #include "conformance.h"
 
-#include <string>
-
-namespace conformance {
-
-namespace {
+static void MemoryBlocks()
+{
+    for (SIZE_T bytes : {10, 0}) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+        BYTE* first = block ? (BYTE*)GlobalLock(block) : NULL;
+        BYTE* second = first ? (BYTE*)GlobalLock(block) : NULL;
+        Line line("memory", "alloc, lock twice, unlock thrice, free");
+        line["size"] = block ? (long long)GlobalSize(block) : -1;
+        line["locked"] = first ? Hex(first, bytes) : "no";
+        line["same"] = first == second;
+        // Still locked, or unlocked now (no error), or not locked at all.
+        for (int unlock = 0; first && unlock < 3; unlock++) {
+            SetLastError(kMarkError);
+            BOOL locked = GlobalUnlock(block);
+            line["unlocked"].push_back(locked ? -1 : (long long)GetLastError());
+        }
+        line["freed"] = block && GlobalFree(block) == NULL;
+    }
+}
 
 // Prints an open's outcome, and the error where it failed or where it
 // created a file (0, or ERROR_ALREADY_EXISTS when there was one).
-HANDLE Open(const char* step, const char* name, DWORD access, DWORD share, DWORD disposition)
+static HANDLE Open(const char* step, const char* name, DWORD access, DWORD share,
+                   DWORD disposition = OPEN_EXISTING)
 {
-    std::string path = std::string(world::FileFolder()) + name;
     SetLastError(kMarkError);
-    HANDLE file = CreateFileA(path.c_str(), access, share, NULL, disposition,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file = CreateFileA((world::FileFolder() + std::string(name)).c_str(), access, share,
+                              NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
     DWORD error = GetLastError();
     Line line("files", step);
-    line.Flag("valid", file != INVALID_HANDLE_VALUE);
+    line["valid"] = file != INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE || disposition == CREATE_ALWAYS)
-        line.Num("error", error);
+        line["error"] = error;
     return file;
 }
 
 // Writes the bytes given, or reads length bytes for none.
-void Move(const char* step, HANDLE file, DWORD length, const char* bytes = nullptr)
+static void Move(const char* step, HANDLE file, DWORD length, const char* bytes = nullptr)
 {
     char read[32];
     DWORD moved = 0xFFFF;
@@ -33,35 +48,36 @@ void Move(const char* step, HANDLE file, DWORD length, const char* bytes = nullp
                     : ReadFile(file, read, length, &moved, NULL);
     DWORD error = GetLastError();
     Line line("files", step);
-    line.Outcome(ok, error).Num("moved", moved);
-    if (ok && !bytes)
-        line.Text("bytes", read, moved);
+    line["moved"] = moved;
+    if (!ok)
+        line["error"] = error;
+    else if (!bytes)
+        line["read"] = std::string(read, moved);
 }
 
 // Moves by a 64-bit distance, as the product does, or by a 32-bit one.
-void Seek(const char* step, HANDLE file, LONG distance, DWORD method, bool withHigh = true)
+static void Seek(const char* step, HANDLE file, LONG distance, DWORD method, bool withHigh = true)
 {
     LONG high = distance < 0 ? -1 : 0;
     SetLastError(kMarkError);
     DWORD low = SetFilePointer(file, distance, withHigh ? &high : NULL, method);
     DWORD error = GetLastError();
     Line line("files", step);
-    line.Num("low", low).Num("high", withHigh ? high : 0);
+    line["low"] = low;
+    line["high"] = withHigh ? high : 0;
     if (low == INVALID_SET_FILE_POINTER)
-        line.Num("error", error);
+        line["error"] = error;
 }
 
-void Close(const char* step, HANDLE file)
+static void Close(const char* step, HANDLE file)
 {
     BOOL ok = CloseHandle(file);
-    DWORD error = GetLastError();
-    Line("files", step).Outcome(ok, error);
+    Line("files", step)["error"] = ok ? 0 : GetLastError();
 }
-
-} // namespace
 
 void FilesCase()
 {
+    MemoryBlocks();
     const char name[] = "TWKFILE1.BIN";
     for (const char* step : {"create", "create over existing"}) {
         HANDLE file = Open(step, name, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
@@ -71,13 +87,11 @@ void FilesCase()
         Move("write", file, 11, "HELLO WORLD");
         Close("close", file);
     }
-    Open("open missing", "TWKNONE.BIN", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    Open("open missing", "TWKNONE.BIN", GENERIC_READ, FILE_SHARE_READ);
 
     // A writer that shares with readers only, as the product opens its
     // files, and other opens beside it.
-    HANDLE writer = Open("open writer", name, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
-    if (writer == INVALID_HANDLE_VALUE)
-        return;
+    HANDLE writer = Open("open writer", name, GENERIC_WRITE, FILE_SHARE_READ);
     const struct {
         const char* step;
         DWORD access, share, disposition;
@@ -96,10 +110,7 @@ void FilesCase()
     Close("close writer", writer);
 
     // Patching as the product does: seek, read, seek back, write.
-    HANDLE file = Open("open to patch", name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                       OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
+    HANDLE file = Open("open to patch", name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     Seek("seek past the end", file, 20, FILE_BEGIN);
     Move("write one byte there", file, 1, "Z");
     Seek("length", file, 0, FILE_END);
@@ -111,20 +122,13 @@ void FilesCase()
     Seek("seek before the start", file, -1, FILE_BEGIN);
     Seek("seek before the start, 32 bits", file, -1, FILE_BEGIN, false);
     Seek("where the pointer stayed", file, 0, FILE_CURRENT);
-
     HANDLE reader = Open("open reader beside it", name, GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-    if (reader != INVALID_HANDLE_VALUE) {
-        Move("write on a reader", reader, 1, "X");
-        CloseHandle(reader);
-    }
+                         FILE_SHARE_READ | FILE_SHARE_WRITE);
+    Move("write on a reader", reader, 1, "X");
+    Close("close reader", reader);
     Close("close", file);
     Close("close again", file);
-    file = Open("open writer only", name, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
-    if (file != INVALID_HANDLE_VALUE) {
-        Move("read on a writer", file, 1);
-        CloseHandle(file);
-    }
+    file = Open("open writer only", name, GENERIC_WRITE, FILE_SHARE_READ);
+    Move("read on a writer", file, 1);
+    Close("close", file);
 }
-
-} // namespace conformance

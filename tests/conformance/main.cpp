@@ -1,10 +1,9 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
-// Its lines are flat JSON objects in printable ASCII, so that both sides
-// print the same bytes for the same answers.
+// Its lines are JSON objects in printable ASCII, so that both sides print
+// the same bytes for the same answers.
 //
-// What only winsim vouches for. No transcript compares these, because Wine
-// cannot show them or shows them otherwise than Windows; each is modelled
-// for the reason given.
+// What only winsim vouches for, because Wine cannot show it or shows it
+// otherwise than Windows; each is modelled for the reason given.
 // - Disk and volume control requests on \\.\PHYSICALDRIVEn and \\.\X:
 //   (geometry, partition information, device numbers, drive layouts read
 //   and set, lock, unlock, dismount) and sector transfers on those handles:
@@ -37,97 +36,45 @@
 
 #include <cstdio>
 
-namespace conformance {
-
-namespace {
-
-std::FILE* g_out = stdout;
-
-} // namespace
+static std::FILE* g_out = stdout;
 
 Line::Line(const char* group, const char* step)
+    : nlohmann::ordered_json({{"case", group}, {"step", step}})
 {
-    Text("case", group).Text("step", step);
 }
 
 Line::~Line()
 {
-    text_ += "}\n";
-    std::fputs(text_.c_str(), g_out);
+    std::fprintf(g_out, "%s\n", dump(-1, ' ', true, error_handler_t::replace).c_str());
     std::fflush(g_out);
 }
 
-Line& Line::Key(const char* name)
+std::string Hex(const void* bytes, std::size_t length)
 {
-    text_ += text_.empty() ? "{\"" : ",\"";
-    text_ += name;
-    text_ += "\":";
-    return *this;
-}
-
-Line& Line::Num(const char* name, long long value)
-{
-    Key(name).text_ += std::to_string(value);
-    return *this;
-}
-
-Line& Line::Flag(const char* name, bool value)
-{
-    Key(name).text_ += value ? "true" : "false";
-    return *this;
-}
-
-Line& Line::Text(const char* name, const char* text, std::size_t length)
-{
-    Key(name).text_ += text ? "\"" : "null";
-    for (std::size_t i = 0; text && i < length && (length != std::string::npos || text[i]); i++) {
-        unsigned char c = (unsigned char)text[i];
-        char piece[8] = {(char)c, 0};
-        if (c == '"' || c == '\\' || c < 0x20 || c >= 0x7F)
-            std::snprintf(piece, sizeof piece, c == '"' || c == '\\' ? "\\%c" : "\\u%04x", c);
-        text_ += piece;
-    }
-    if (text)
-        text_ += "\"";
-    return *this;
-}
-
-Line& Line::Hex(const char* name, const void* bytes, std::size_t length)
-{
-    Key(name).text_ += "\"";
+    std::string text;
     for (std::size_t i = 0; i < length; i++) {
         char pair[3];
         std::snprintf(pair, sizeof pair, "%02x", ((const unsigned char*)bytes)[i]);
-        text_ += pair;
+        text += pair;
     }
-    text_ += "\"";
-    return *this;
+    return text;
 }
-
-Line& Line::Outcome(bool ok, DWORD error)
-{
-    return ok ? Flag("ok", true) : Flag("ok", false).Num("error", error);
-}
-
-} // namespace conformance
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && !(conformance::g_out = std::fopen(argv[1], "wb"))) {
+    if (argc > 1 && !(g_out = std::fopen(argv[1], "wb"))) {
         std::fprintf(stderr, "conformance: cannot write %s\n", argv[1]);
         return 2;
     }
     if (!world::Start())
         return 2;
-    conformance::RegistryCase();
-    conformance::FilesCase();
-    conformance::MemoryCase();
-    conformance::ModulesCase();
-    conformance::DialogCase();
-    conformance::FormatCase();
-    conformance::TextCase();
-    conformance::DrivesCase();
+    RegistryCase();
+    FilesCase();
+    ModulesCase();
+    DialogCase();
+    TextCase();
+    DrivesCase();
     bool clean = world::Finish();
-    std::fclose(conformance::g_out);
+    std::fclose(g_out);
     return clean ? 0 : 1;
 }

@@ -6,58 +6,46 @@
 #include "res/resource.h"
 
 #include <cstring>
-#include <string>
-
-namespace conformance {
-
-namespace {
 
 // Finds, sizes, loads and locks one resource and prints its first bytes.
-void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWORD shown = 64)
+static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWORD shown = 64)
 {
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
     DWORD error = GetLastError();
     Line line("modules", step);
-    line.Flag("found", found != NULL);
     if (!found) {
-        line.Num("error", error);
+        line["error"] = error;
         return;
     }
     DWORD size = SizeofResource(module, found);
     HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded ? LockResource(loaded) : NULL;
-    line.Num("size", size).Flag("loaded", loaded != NULL);
-    if (bytes)
-        line.Hex("bytes", bytes, size < shown ? size : shown);
-    if (loaded)
-        line.Num("freed", FreeResource(loaded));
+    line["size"] = size;
+    line["bytes"] = bytes ? Hex(bytes, size < shown ? size : shown) : "none";
+    line["freed"] = loaded ? FreeResource(loaded) : -1;
 }
 
 // Loads a library, printing the error where it fails.
-HMODULE Load(const char* step, const std::string& name)
+static HMODULE Load(const char* step, const std::string& name)
 {
     SetLastError(0);
     HMODULE library = LoadLibraryA(name.c_str());
-    DWORD error = GetLastError();
-    Line line("modules", step);
-    line.Flag("loaded", library != NULL);
-    if (!library)
-        line.Num("error", error);
+    Line("modules", step)["error"] = library ? 0 : GetLastError();
     return library;
 }
-
-} // namespace
 
 void ModulesCase()
 {
     char directory[260];
     UINT length = GetSystemDirectoryA(directory, sizeof directory);
     char small[260];
-    // The sizes asked for when the path does not fit, terminator included.
-    Line("modules", "system directory")
-        .Flag("fits", length > 0 && length == std::strlen(directory))
-        .Num("needed without buffer", (long long)GetSystemDirectoryA(NULL, 0) - length)
-        .Num("needed with one short", (long long)GetSystemDirectoryA(small, length) - length);
+    {
+        // The sizes asked for when the path does not fit, terminator included.
+        Line line("modules", "system directory, sizes asked beyond it");
+        line["fits"] = length > 0 && length == std::strlen(directory);
+        line["without buffer"] = (long long)GetSystemDirectoryA(NULL, 0) - length;
+        line["with one short"] = (long long)GetSystemDirectoryA(small, length) - length;
+    }
     const std::string system = std::string(directory) + "\\";
     Load("load missing library", system + "twknone.dll");
 
@@ -68,14 +56,10 @@ void ModulesCase()
         FreeLibrary(planted);
     }
     HMODULE library = Load("load by full path", system + world::kResourceLibrary);
-    if (!library)
-        return;
     SetLastError(0);
-    FARPROC entry = GetProcAddress(library, "NoSuchEntry");
-    DWORD error = GetLastError();
-    Line("modules", "missing entry").Flag("found", entry != NULL).Num("error", error);
+    Line("modules", "missing entry")["error"] =
+        GetProcAddress(library, "NoSuchEntry") ? 0 : GetLastError();
     Resource(library, "found", 1, "BINFILE");
-    Resource(library, "type in other case", 1, "binfile");
     Resource(library, "missing name", 7, "BINFILE");
     Resource(library, "missing type", 1, "NOSUCHTYPE");
     Resource(NULL, "own dialog template", IDD_MAIN, MAKEINTRESOURCEA(5), 16);
@@ -83,16 +67,14 @@ void ModulesCase()
     // Each load counts; the library goes with the last free. A bare name
     // finds the library of that name already loaded.
     HMODULE again = LoadLibraryA(world::kResourceLibrary);
-    BOOL freed = FreeLibrary(again);
-    Line("modules", "load again by bare name, free one of two")
-        .Flag("same", again == library)
-        .Flag("ok", freed)
-        .Flag("still loaded", GetModuleHandleA(world::kResourceLibrary) != NULL);
-    freed = FreeLibrary(library);
+    bool freedOne = FreeLibrary(again) && GetModuleHandleA(world::kResourceLibrary);
+    bool freedLast = FreeLibrary(library);
     SetLastError(0);
-    HMODULE gone = GetModuleHandleA(world::kResourceLibrary);
-    error = GetLastError();
-    Line("modules", "free the last").Flag("ok", freed).Flag("still loaded", gone).Num("error", error);
+    freedLast = freedLast && !GetModuleHandleA(world::kResourceLibrary);
+    DWORD error = GetLastError();
+    Line twice("modules", "load again by bare name, free both");
+    twice["same"] = again == library;
+    twice["one freed, still loaded"] = freedOne;
+    twice["last freed, gone"] = freedLast;
+    twice["error"] = error;
 }
-
-} // namespace conformance

@@ -65,15 +65,8 @@ bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
     return status == ERROR_SUCCESS;
 }
 
-const char* FileFolder()
-{
-    return g_folder.c_str();
-}
-
-void WhenWaiting(HWND dialog)
-{
-    PostMessageA(dialog, kRunSteps, 0, 0);
-}
+const char* FileFolder() { return g_folder.c_str(); }
+void WhenWaiting(HWND dialog) { PostMessageA(dialog, kRunSteps, 0, 0); }
 
 // Pressed and released over the control: buttons take it themselves, a
 // static that notifies tells its dialog.

@@ -22,13 +22,9 @@ bool Start()
     disk.friendlyName = "Conformance Disk";
     disk.instanceId = "IDE\\DiskConformance\\1";
     disk.size = 32ull << 20;
-    sim::PartitionSpec partition;
-    partition.start = 63;
-    partition.sectors = (std::uint32_t)(disk.size / 512) - 63;
-    partition.type = 0x06;
-    partition.format = "fat";
-    partition.letter = 'C';
-    disk.partitions.push_back(partition);
+    // One FAT partition a track in, at C:.
+    disk.partitions.push_back({0, 63, (std::uint32_t)(disk.size / 512) - 63, 0x06, false, "fat",
+                               "", 'C'});
     sim::AddScenarioDisk(disk);
     winsim::SetSystemLibrary(kResourceLibrary, RESOURCE_LIBRARY);
     winsim::PlantProgramFolderLibrary(kResourceLibrary);
@@ -55,10 +51,7 @@ bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
     return true;
 }
 
-const char* FileFolder()
-{
-    return "C:\\";
-}
+const char* FileFolder() { return "C:\\"; }
 
 // Once, and before the steps open dialogs of their own; they end this one.
 void WhenWaiting(HWND)
@@ -73,20 +66,9 @@ void WhenWaiting(HWND)
     });
 }
 
-void Click(HWND control)
-{
-    winsim::UserClick(control);
-}
-
-void Type(HWND edit, const char* text)
-{
-    winsim::UserType(edit, text);
-}
-
-void PressEnter(HWND dialog)
-{
-    winsim::UserEnter(dialog);
-}
+void Click(HWND control) { winsim::UserClick(control); }
+void Type(HWND edit, const char* text) { winsim::UserType(edit, text); }
+void PressEnter(HWND dialog) { winsim::UserEnter(dialog); }
 
 int SystemFormat(char* buffer, int size, const char* format, va_list args)
 {
