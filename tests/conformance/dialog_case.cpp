@@ -33,8 +33,7 @@ static void PrintList(HWND dialog, const char* step)
 {
     LRESULT count = ToList(dialog, CB_GETCOUNT, 0);
     Line line("dialog", step);
-    line["count"] = count;
-    line["selected"] = ToList(dialog, CB_GETCURSEL, 0);
+    line["count, selected"] = {count, ToList(dialog, CB_GETCURSEL, 0)};
     for (LRESULT i = 0; i < count; i++) {
         char text[100] = "";
         LRESULT length = ToList(dialog, CB_GETLBTEXTLEN, (WPARAM)i);
@@ -53,12 +52,9 @@ static void DiskList(HWND dialog)
     for (const char* name : kDiskNames)
         ToList(dialog, CB_SETITEMDATA, (WPARAM)ToList(dialog, CB_ADDSTRING, 0, (LPARAM)name), n++);
     PrintList(dialog, "sorted list");
-    {
-        Line line("dialog", "select, select none");
-        line["select"] = ToList(dialog, CB_SETCURSEL, 3);
-        line["none"] = ToList(dialog, CB_SETCURSEL, (WPARAM)-1);
-        line["selected"] = ToList(dialog, CB_GETCURSEL, 0);
-    }
+    Line("dialog", "select, select none, selected")["results"] = {
+        ToList(dialog, CB_SETCURSEL, 3), ToList(dialog, CB_SETCURSEL, (WPARAM)-1),
+        ToList(dialog, CB_GETCURSEL, 0)};
     ToList(dialog, CB_SETCURSEL, 1);
     ToList(dialog, CB_RESETCONTENT, 0);
     PrintList(dialog, "reset");
@@ -69,40 +65,37 @@ static void DiskList(HWND dialog)
     ToList(dialog, CB_RESETCONTENT, 0);
 }
 
-static void PrintText(HWND dialog, const char* step, int id, int size = 64)
-{
-    char text[64];
-    std::memset(text, 'x', sizeof text);
-    UINT length = GetDlgItemTextA(dialog, id, text, size);
-    Line("dialog", step)["text"] = {text, length};
-}
-
+// Typed past its limit, set past it, read into a short buffer, typed over;
+// the read-only status typed into.
 static void LabelBox(HWND dialog)
 {
     HWND label = GetDlgItem(dialog, IDC_LABEL);
-    SendDlgItemMessageA(dialog, IDC_LABEL, EM_LIMITTEXT, 11, 0);
+    SendMessageA(label, EM_LIMITTEXT, 11, 0);
+    Line line("dialog", "label box");
+    auto read = [&](int id, int size) {
+        char text[64] = "";
+        UINT length = GetDlgItemTextA(dialog, id, text, size);
+        line["texts"].push_back({text, length});
+    };
     world::Type(label, "DOSBOOT DISK ONE");
-    PrintText(dialog, "typed past the limit", IDC_LABEL);
+    read(IDC_LABEL, 64);
     SetDlgItemTextA(dialog, IDC_LABEL, "A TEXT LONGER THAN ELEVEN");
-    PrintText(dialog, "set past the limit", IDC_LABEL);
-    PrintText(dialog, "read into a small buffer", IDC_LABEL, 5);
+    read(IDC_LABEL, 64);
+    read(IDC_LABEL, 5);
     world::Type(label, "NEW");
-    PrintText(dialog, "typed over it", IDC_LABEL);
+    read(IDC_LABEL, 64);
     world::Type(GetDlgItem(dialog, IDC_STATUS), "typed");
-    PrintText(dialog, "typed into the read-only status", IDC_STATUS);
+    read(IDC_STATUS, 64);
 }
 
 // Clicks on a check box; Enter, which goes to the default button, focused
 // or not, and not while it is disabled; a click on the notifying banner.
 static void Buttons(HWND dialog)
 {
-    {
-        Line line("dialog", "check box clicked twice");
-        for (int click = 0; click < 3; click++) {
-            line["checked"].push_back(IsDlgButtonChecked(dialog, IDC_QUICK_FORMAT));
-            if (click < 2)
-                world::Click(GetDlgItem(dialog, IDC_QUICK_FORMAT));
-        }
+    for (const char* step : {"check box", "clicked once", "clicked twice"}) {
+        Line("dialog", step)["checked"] = IsDlgButtonChecked(dialog, IDC_QUICK_FORMAT);
+        if (std::strcmp(step, "clicked twice"))
+            world::Click(GetDlgItem(dialog, IDC_QUICK_FORMAT));
     }
     world::Type(GetDlgItem(dialog, IDC_LABEL), "X");
     Line("dialog", "enter in the label box");
@@ -152,11 +145,8 @@ static void Steps(HWND dialog)
     INT_PTR seen = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
                                    AboutProcedure, 0);
     SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)arrow);
-    {
-        Line line("dialog", "class cursor");
-        line["was the arrow"] = previous == (ULONG_PTR)arrow;
-        line["another dialog's static has the hand"] = seen == (INT_PTR)hand;
-    }
+    Line("dialog", "class cursor: was the arrow, another dialog's static has the hand")["seen"] = {
+        previous == (ULONG_PTR)arrow, seen == (INT_PTR)hand};
     DiskList(dialog);
     LabelBox(dialog);
     Buttons(dialog);
@@ -173,12 +163,9 @@ static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
     // Commands from the buttons and the banner, as the product's procedure
     // takes them; the edit and list boxes' notifications it ignores.
-    if (message == WM_COMMAND && id != IDC_LABEL && id != IDC_STATUS && id != IDC_DISK_LIST) {
-        Line line("dialog", "command");
-        line["id"] = id;
-        line["code"] = HIWORD(wParam);
-        line["from its control"] = (HWND)lParam == GetDlgItem(dialog, id);
-    }
+    if (message == WM_COMMAND && id != IDC_LABEL && id != IDC_STATUS && id != IDC_DISK_LIST)
+        Line("dialog", "command: id, code, from its control")["sent"] = {
+            id, HIWORD(wParam), (HWND)lParam == GetDlgItem(dialog, id)};
     return message == WM_INITDIALOG || message == world::kRunSteps;
 }
 

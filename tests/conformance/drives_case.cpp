@@ -2,8 +2,6 @@
 // the logical drives, and a DOS device name defined, read and removed.
 #include "conformance.h"
 
-#include <cstring>
-
 static const char kTarget[] = "\\device\\harddisk7\\partition1";
 
 // The answer with both its terminators.
@@ -12,10 +10,9 @@ static void Query(const char* step, const char* device, DWORD size)
     char answer[300];
     SetLastError(0);
     DWORD length = QueryDosDeviceA(device, answer, size);
-    DWORD error = GetLastError();
     Line line("drives", step);
     if (length == 0)
-        line["error"] = error;
+        line["error"] = GetLastError();
     else
         line["target"] = std::string(answer, length);
 }
@@ -25,23 +22,20 @@ static void Volume(const char* step, const char* root)
     char label[12];
     SetLastError(0);
     BOOL ok = GetVolumeInformationA(root, label, sizeof label, NULL, NULL, NULL, NULL, 0);
-    DWORD error = GetLastError();
     Line line("drives", step);
     if (ok)
         line["label"] = label;
     else
-        line["error"] = error;
+        line["error"] = GetLastError();
 }
 
 // Defines or removes the device name; its letter is listed while it is defined.
 static void Define(const char* step, const char* device, DWORD flags)
 {
     SetLastError(0);
-    BOOL ok = DefineDosDeviceA(flags | DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM, device,
-                               kTarget);
-    DWORD error = ok ? 0 : GetLastError();
+    flags |= DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM;
     Line line("drives", step);
-    line["error"] = error;
+    line["error"] = DefineDosDeviceA(flags, device, kTarget) ? 0 : GetLastError();
     line["listed"] = (GetLogicalDrives() >> (device[0] - 'A')) & 1;
 }
 
@@ -53,16 +47,14 @@ void DrivesCase()
     for (int bit = 0; bit < 26; bit++)
         if ((mask >> bit) & 1)
             expected += std::string{(char)('A' + bit), ':', '\\', 0};
-    DWORD listed = (DWORD)expected.size();
+    long long listed = (long long)expected.size();
     char list[4 * 26 + 2];
-    {
-        Line line("drives", "logical drive strings, sizes beyond the list");
-        line["some"] = mask != 0;
-        line["needed"] = (long long)GetLogicalDriveStringsA(0, NULL) - listed;
-        line["exact buffer"] = (long long)GetLogicalDriveStringsA(listed + 1, list) - listed;
-        line["lists the mask"] = std::string(list, listed + 1) == expected + '\0';
-        line["one short"] = (long long)GetLogicalDriveStringsA(listed, list) - listed;
-    }
+    // What each size gives beyond the list, and the list.
+    Line("drives", "logical drive strings")["sizes"] = {
+        (long long)GetLogicalDriveStringsA(0, NULL) - listed,
+        (long long)GetLogicalDriveStringsA((DWORD)listed + 1, list) - listed,
+        std::string(list, listed + 1) == expected + '\0',
+        (long long)GetLogicalDriveStringsA((DWORD)listed, list) - listed};
     Volume("volume of the file folder's drive", "C:\\");
 
     // The last free letter, far from any the machine gives out by itself.

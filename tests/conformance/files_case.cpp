@@ -25,17 +25,16 @@ static void MemoryBlocks()
 
 // Prints an open's outcome, and the error where it failed or where it
 // created a file (0, or ERROR_ALREADY_EXISTS when there was one).
-static HANDLE Open(const char* step, const char* name, DWORD access, DWORD share,
-                   DWORD disposition = OPEN_EXISTING)
+static HANDLE Open(const char* step, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING,
+                   const char* name = "TWKFILE1.BIN")
 {
     SetLastError(kMarkError);
     HANDLE file = CreateFileA((world::FileFolder() + std::string(name)).c_str(), access, share,
                               NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD error = GetLastError();
     Line line("files", step);
     line["valid"] = file != INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE || disposition == CREATE_ALWAYS)
-        line["error"] = error;
+        line["error"] = GetLastError();
     return file;
 }
 
@@ -46,11 +45,10 @@ static void Move(const char* step, HANDLE file, DWORD length, const char* bytes 
     DWORD moved = 0xFFFF;
     BOOL ok = bytes ? WriteFile(file, bytes, length, &moved, NULL)
                     : ReadFile(file, read, length, &moved, NULL);
-    DWORD error = GetLastError();
     Line line("files", step);
     line["moved"] = moved;
     if (!ok)
-        line["error"] = error;
+        line["error"] = GetLastError();
     else if (!bytes)
         line["read"] = std::string(read, moved);
 }
@@ -61,56 +59,40 @@ static void Seek(const char* step, HANDLE file, LONG distance, DWORD method, boo
     LONG high = distance < 0 ? -1 : 0;
     SetLastError(kMarkError);
     DWORD low = SetFilePointer(file, distance, withHigh ? &high : NULL, method);
-    DWORD error = GetLastError();
     Line line("files", step);
-    line["low"] = low;
-    line["high"] = withHigh ? high : 0;
+    line["at"] = {low, withHigh ? high : 0};
     if (low == INVALID_SET_FILE_POINTER)
-        line["error"] = error;
+        line["error"] = GetLastError();
 }
 
 static void Close(const char* step, HANDLE file)
 {
-    BOOL ok = CloseHandle(file);
-    Line("files", step)["error"] = ok ? 0 : GetLastError();
+    Line("files", step)["error"] = CloseHandle(file) ? 0 : GetLastError();
 }
 
 void FilesCase()
 {
     MemoryBlocks();
-    const char name[] = "TWKFILE1.BIN";
     for (const char* step : {"create", "create over existing"}) {
-        HANDLE file = Open(step, name, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-        if (file == INVALID_HANDLE_VALUE)
-            return;
+        HANDLE file = Open(step, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
         Seek("length after create", file, 0, FILE_END);
         Move("write", file, 11, "HELLO WORLD");
         Close("close", file);
     }
-    Open("open missing", "TWKNONE.BIN", GENERIC_READ, FILE_SHARE_READ);
+    Open("open missing", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, "TWKNONE.BIN");
 
     // A writer that shares with readers only, as the product opens its
-    // files, and other opens beside it.
-    HANDLE writer = Open("open writer", name, GENERIC_WRITE, FILE_SHARE_READ);
-    const struct {
-        const char* step;
-        DWORD access, share, disposition;
-    } beside[] = {
-        {"second writer", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING},
-        {"reader that will not share writing", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
-        {"reader that shares writing", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-         OPEN_EXISTING},
-        {"create over an open file", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},
-    };
-    for (const auto& b : beside) {
-        HANDLE other = Open(b.step, name, b.access, b.share, b.disposition);
-        if (other != INVALID_HANDLE_VALUE)
-            CloseHandle(other);
-    }
+    // files, and other opens beside it (closing a failed one does nothing).
+    HANDLE writer = Open("open writer", GENERIC_WRITE, FILE_SHARE_READ);
+    CloseHandle(Open("second writer", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ));
+    CloseHandle(Open("reader that will not share writing", GENERIC_READ, FILE_SHARE_READ));
+    CloseHandle(Open("reader that shares writing", GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE));
+    CloseHandle(Open("create over an open file", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
     Close("close writer", writer);
 
     // Patching as the product does: seek, read, seek back, write.
-    HANDLE file = Open("open to patch", name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    HANDLE file = Open("open to patch", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     Seek("seek past the end", file, 20, FILE_BEGIN);
     Move("write one byte there", file, 1, "Z");
     Seek("length", file, 0, FILE_END);
@@ -122,13 +104,12 @@ void FilesCase()
     Seek("seek before the start", file, -1, FILE_BEGIN);
     Seek("seek before the start, 32 bits", file, -1, FILE_BEGIN, false);
     Seek("where the pointer stayed", file, 0, FILE_CURRENT);
-    HANDLE reader = Open("open reader beside it", name, GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE);
+    HANDLE reader = Open("open reader beside it", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     Move("write on a reader", reader, 1, "X");
     Close("close reader", reader);
     Close("close", file);
     Close("close again", file);
-    file = Open("open writer only", name, GENERIC_WRITE, FILE_SHARE_READ);
+    file = Open("open writer only", GENERIC_WRITE, FILE_SHARE_READ);
     Move("read on a writer", file, 1);
     Close("close", file);
 }

@@ -11,10 +11,9 @@
 static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWORD shown = 64)
 {
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
-    DWORD error = GetLastError();
     Line line("modules", step);
     if (!found) {
-        line["error"] = error;
+        line["error"] = GetLastError();
         return;
     }
     DWORD size = SizeofResource(module, found);
@@ -25,7 +24,6 @@ static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWOR
     line["freed"] = loaded ? FreeResource(loaded) : -1;
 }
 
-// Loads a library, printing the error where it fails.
 static HMODULE Load(const char* step, const std::string& name)
 {
     SetLastError(0);
@@ -38,23 +36,18 @@ void ModulesCase()
 {
     char directory[260];
     UINT length = GetSystemDirectoryA(directory, sizeof directory);
-    char small[260];
-    {
-        // The sizes asked for when the path does not fit, terminator included.
-        Line line("modules", "system directory, sizes asked beyond it");
-        line["fits"] = length > 0 && length == std::strlen(directory);
-        line["without buffer"] = (long long)GetSystemDirectoryA(NULL, 0) - length;
-        line["with one short"] = (long long)GetSystemDirectoryA(small, length) - length;
-    }
+    // The sizes asked for when the path does not fit, terminator included.
+    Line("modules", "system directory, sizes asked beyond it")["sizes"] = {
+        length > 0 && length == std::strlen(directory),
+        (long long)GetSystemDirectoryA(NULL, 0) - length,
+        (long long)GetSystemDirectoryA(std::string(length, 'x').data(), length) - length};
     const std::string system = std::string(directory) + "\\";
     Load("load missing library", system + "twknone.dll");
-
     // A bare name is looked for in the program's folder before the system
     // directory: the library there has no resources.
-    if (HMODULE planted = Load("load by bare name", world::kResourceLibrary)) {
-        Resource(planted, "resource of the library found", 1, "BINFILE");
-        FreeLibrary(planted);
-    }
+    HMODULE planted = Load("load by bare name", world::kResourceLibrary);
+    Resource(planted, "resource of the library found", 1, "BINFILE");
+    FreeLibrary(planted);
     HMODULE library = Load("load by full path", system + world::kResourceLibrary);
     SetLastError(0);
     Line("modules", "missing entry")["error"] =
@@ -67,14 +60,11 @@ void ModulesCase()
     // Each load counts; the library goes with the last free. A bare name
     // finds the library of that name already loaded.
     HMODULE again = LoadLibraryA(world::kResourceLibrary);
-    bool freedOne = FreeLibrary(again) && GetModuleHandleA(world::kResourceLibrary);
-    bool freedLast = FreeLibrary(library);
+    Line line("modules", "load again by bare name, free both");
+    line["same"] = again == library;
+    line["one freed, loaded"] = FreeLibrary(again) && GetModuleHandleA(world::kResourceLibrary);
+    line["last freed"] = FreeLibrary(library);
     SetLastError(0);
-    freedLast = freedLast && !GetModuleHandleA(world::kResourceLibrary);
-    DWORD error = GetLastError();
-    Line twice("modules", "load again by bare name, free both");
-    twice["same"] = again == library;
-    twice["one freed, still loaded"] = freedOne;
-    twice["last freed, gone"] = freedLast;
-    twice["error"] = error;
+    line["gone"] = GetModuleHandleA(world::kResourceLibrary) == NULL;
+    line["error"] = GetLastError();
 }

@@ -18,10 +18,8 @@ static void Query(HKEY key, const std::string& step, const char* name, DWORD off
     LONG result = RegQueryValueExA(key, name, NULL, &type, buffer, &size);
     Line line("registry", step.c_str());
     line["result"] = result;
-    if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
-        line["type"] = type;
-        line["size"] = size;
-    }
+    if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA)
+        line["type and size"] = {type, size};
     if (result == ERROR_SUCCESS)
         line["bytes"] = Hex(buffer, offered < sizeof buffer ? offered + 1 : sizeof buffer);
 }
@@ -50,21 +48,15 @@ void RegistryCase()
         set ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, (device + "X").c_str(), 0, KEY_READ, &key) : -1;
     LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key);
     Line("registry", "open key")["result"] = opened;
-    if (opened != ERROR_SUCCESS)
-        return;
     Query(key, "missing value", "Missing", 16);
     // Each value into a large, an exact and a short buffer.
     for (const auto& v : values)
         for (DWORD offered : {DWORD(16), v.size, v.size - 1})
             Query(key, std::string(v.name) + " into " + std::to_string(offered), v.name, offered);
-
     // A device key below the one open, by a path of several names.
     HKEY sub = NULL;
-    LONG subOpened = RegOpenKeyExA(key, kDevice, 0, KEY_READ, &sub);
-    Line("registry", "open subkey path")["result"] = subOpened;
-    if (subOpened == ERROR_SUCCESS) {
-        Query(sub, "friendly name", "FriendlyName", 30);
-        RegCloseKey(sub);
-    }
+    Line("registry", "open subkey path")["result"] = RegOpenKeyExA(key, kDevice, 0, KEY_READ, &sub);
+    Query(sub, "friendly name", "FriendlyName", 30);
+    RegCloseKey(sub);
     RegCloseKey(key);
 }

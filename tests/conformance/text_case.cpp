@@ -28,12 +28,10 @@ static void Both(int size, const char* format, ...)
 void TextCase()
 {
     const int kRoom = 1000;
-    Both(kRoom, "%s", "");
     Both(kRoom, "%s %uMb [%c:\\]", "Generic Flash Disk USB Device", 67u, 'F');
     Both(kRoom, "%s %uMb", "Generic Flash Disk USB Device", 4294967295u);
     Both(kRoom, "%C:\\", 'e');
     Both(kRoom, "Formating...(%d%%)", 100);
-    Both(kRoom, "\\\\.\\PHYSICALDRIVE%d", 0);
     Both(kRoom, "\\\\.\\PHYSICALDRIVE%d", INT_MIN);
     Both(kRoom, "\\\\.\\%c:", 'f');
     Both(kRoom, "\\\\.\\%C:", 'f');
@@ -67,10 +65,9 @@ void TextCase()
         std::memset(wide, 0xEE, sizeof wide);
         SetLastError(0);
         int count = MultiByteToWideChar(CP_ACP, 0, w.text, w.length, wide, w.room);
-        DWORD error = GetLastError();
         Line line("text", w.step);
         if (count == 0)
-            line["error"] = error;
+            line["error"] = GetLastError();
         else
             line["wide"] = Hex(wide, (std::size_t)count * sizeof(WCHAR));
     }

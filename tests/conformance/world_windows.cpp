@@ -7,18 +7,15 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace world {
 
-namespace {
-
-HMODULE g_controls = NULL;
-std::string g_folder;
-
-} // namespace
+static HMODULE g_controls = NULL;
+static std::string g_folder;
 
 bool Start()
 {
@@ -30,7 +27,8 @@ bool Start()
         init(&classes);
     char temp[MAX_PATH];
     DWORD length = GetTempPathA(sizeof temp, temp);
-    g_folder = std::string(temp, length) + "twkconf" + std::to_string(GetCurrentProcessId()) + "\\";
+    g_folder = std::string(temp, length < sizeof temp ? length : 0) + "twkconf" +
+               std::to_string(GetCurrentProcessId()) + "\\";
     if (length == 0 || length >= sizeof temp || !CreateDirectoryA(g_folder.c_str(), NULL)) {
         std::fprintf(stderr, "conformance: no scratch folder (error %lu)\n", GetLastError());
         return false;
@@ -48,21 +46,15 @@ bool Finish()
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
     RemoveDirectoryA(g_folder.c_str());
-    if (g_controls)
-        FreeLibrary(g_controls);
+    FreeLibrary(g_controls);
     return true;
 }
 
+// The key is made where it is missing.
 bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size)
 {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
-        return false;
-    LONG status = RegSetValueExA(key, name, 0, type, (const BYTE*)data, size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return SHSetValueA(HKEY_LOCAL_MACHINE, keyPath, name, type, data, size) == ERROR_SUCCESS;
 }
 
 const char* FileFolder() { return g_folder.c_str(); }
@@ -96,10 +88,7 @@ void PressEnter(HWND dialog)
 int SystemFormat(char* buffer, int size, const char* format, va_list args)
 {
     char full[1025];
-    int length = wvsprintfA(full, format, args);
-    if (size <= 0)
-        return 0;
-    length = length < size - 1 ? length : size - 1;
+    int length = std::min(wvsprintfA(full, format, args), size - 1);
     std::memcpy(buffer, full, (std::size_t)length);
     buffer[length] = 0;
     return length;
