@@ -14,7 +14,8 @@
 #include <string>
 
 // One transcript line: the case, the step, then the answers in the order
-// they are set; printed when it goes out of scope.
+// they are set, in printable ASCII; printed when it goes out of scope.
+// Building it leaves the last error alone.
 struct Line : nlohmann::ordered_json {
     Line(const char* group, const char* step);
     ~Line();
@@ -48,9 +49,8 @@ bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 // The folder the file cases work in, ending in a backslash.
 const char* FileFolder();
 
-// The resource library in the system directory, built from
-// tests/native/fixtures/pe_resources.rc for each side; a library of the same
-// name without resources lies in the program's folder.
+// In the system directory, built from tests/native/fixtures/pe_resources.rc;
+// one of the same name without resources lies in the program's folder.
 const char kResourceLibrary[] = "twkres.dll";
 
 // Once the dialog waits for the user, it is sent kRunSteps.
@@ -63,9 +63,9 @@ void Click(HWND control);
 void Type(HWND edit, const char* text);
 void PressEnter(HWND dialog);
 
-// The system's own formatter where there is one (wsprintfA); on the
-// simulated Windows, which has none, the product's formatter stands in.
-int SystemFormat(char* buffer, int size, const char* format, va_list args);
+// wsprintfA (at most 1024 characters) where there is one; the product's
+// formatter on winsim, which has none.
+int SystemFormat(char* buffer, const char* format, va_list args);
 
 } // namespace world
 

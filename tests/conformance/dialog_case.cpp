@@ -6,8 +6,6 @@
 
 #include "res/resource.h"
 
-#include <cstring>
-
 static const int kTemplateIds[] = {IDOK, IDC_DISK_LIST, IDC_LABEL, IDC_REFRESH, IDC_FORCE_DISMOUNT,
                                    IDC_ENABLE_LBA, IDC_KEEP_MBR_CODE, IDC_QUICK_FORMAT,
                                    IDC_STATUS, IDC_ABOUT, IDC_BANNER};
@@ -23,46 +21,35 @@ static const char* const kDiskNames[] = {
     "[none] 1Mb", "9 disk", "co-op disk", "coop disk", "Disk 1,5Gb", "Disk 1.5Gb", "Disk 15Gb",
 };
 
-static LRESULT ToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam = 0)
-{
-    return SendDlgItemMessageA(dialog, IDC_DISK_LIST, message, wParam, lParam);
-}
-
-// The count and selection, and each item as [text, length, data].
-static void PrintList(HWND dialog, const char* step)
-{
-    LRESULT count = ToList(dialog, CB_GETCOUNT, 0);
-    Line line("dialog", step);
-    line["count, selected"] = {count, ToList(dialog, CB_GETCURSEL, 0)};
-    for (LRESULT i = 0; i < count; i++) {
-        char text[100] = "";
-        LRESULT length = ToList(dialog, CB_GETLBTEXTLEN, (WPARAM)i);
-        if (length >= 0 && length < (LRESULT)sizeof text)
-            ToList(dialog, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
-        line["items"].push_back({text, length, ToList(dialog, CB_GETITEMDATA, (WPARAM)i)});
-    }
-}
-
-// Filled, read and refreshed as the product does it.
-static void DiskList(HWND dialog)
+// The list filled, read and refreshed as the product does it.
+static void DiskList(HWND list)
 {
     // Each item carries its place in kDiskNames, as the product's carry
     // drive numbers, set where the list put it.
-    LRESULT n = 0;
+    LPARAM n = 0;
     for (const char* name : kDiskNames)
-        ToList(dialog, CB_SETITEMDATA, (WPARAM)ToList(dialog, CB_ADDSTRING, 0, (LPARAM)name), n++);
-    PrintList(dialog, "sorted list");
-    Line("dialog", "select, select none, selected")["results"] = {
-        ToList(dialog, CB_SETCURSEL, 3), ToList(dialog, CB_SETCURSEL, (WPARAM)-1),
-        ToList(dialog, CB_GETCURSEL, 0)};
-    ToList(dialog, CB_SETCURSEL, 1);
-    ToList(dialog, CB_RESETCONTENT, 0);
-    PrintList(dialog, "reset");
-    // The remembered position may now lie past the end of the new list.
-    ToList(dialog, CB_ADDSTRING, 0, (LPARAM)"Generic Flash Disk USB Device 67Mb");
-    ToList(dialog, CB_SETCURSEL, 1);
-    PrintList(dialog, "select past the end after a reset");
-    ToList(dialog, CB_RESETCONTENT, 0);
+        SendMessageA(list, CB_SETITEMDATA, SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)name), n++);
+    Line line("dialog", "sorted list: text, length, data");
+    for (WPARAM i = 0; i < (WPARAM)SendMessageA(list, CB_GETCOUNT, 0, 0); i++) {
+        char text[100] = "";
+        LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, i, 0);
+        if (length >= 0 && length < (LRESULT)sizeof text)
+            SendMessageA(list, CB_GETLBTEXT, i, (LPARAM)text);
+        line["items"].push_back({text, length, SendMessageA(list, CB_GETITEMDATA, i, 0)});
+    }
+    // A refresh: reset with an item selected; the remembered position may
+    // lie past the end of the new list.
+    line["select, select none, selected"] = {SendMessageA(list, CB_SETCURSEL, 3, 0),
+                                              SendMessageA(list, CB_SETCURSEL, (WPARAM)-1, 0),
+                                              SendMessageA(list, CB_GETCURSEL, 0, 0)};
+    SendMessageA(list, CB_SETCURSEL, 1, 0);
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    line["reset: count, selected"] = {SendMessageA(list, CB_GETCOUNT, 0, 0),
+                                      SendMessageA(list, CB_GETCURSEL, 0, 0)};
+    SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)"Generic Flash Disk USB Device 67Mb");
+    line["select past the end, selected"] = {SendMessageA(list, CB_SETCURSEL, 1, 0),
+                                             SendMessageA(list, CB_GETCURSEL, 0, 0)};
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
 }
 
 // Typed past its limit, set past it, read into a short buffer, typed over;
@@ -94,8 +81,7 @@ static void Buttons(HWND dialog)
 {
     for (const char* step : {"check box", "clicked once", "clicked twice"}) {
         Line("dialog", step)["checked"] = IsDlgButtonChecked(dialog, IDC_QUICK_FORMAT);
-        if (std::strcmp(step, "clicked twice"))
-            world::Click(GetDlgItem(dialog, IDC_QUICK_FORMAT));
+        world::Click(GetDlgItem(dialog, IDC_QUICK_FORMAT));
     }
     world::Type(GetDlgItem(dialog, IDC_LABEL), "X");
     Line("dialog", "enter in the label box");
@@ -112,15 +98,7 @@ static void Buttons(HWND dialog)
     world::Click(GetDlgItem(dialog, IDC_BANNER));
 }
 
-// The About box, opened from the main dialog, reads its title's class cursor
-// and closes at once.
-static INT_PTR CALLBACK AboutProcedure(HWND about, UINT message, WPARAM, LPARAM)
-{
-    if (message != WM_INITDIALOG)
-        return FALSE;
-    EndDialog(about, (INT_PTR)GetClassLongPtrA(GetDlgItem(about, IDC_ABOUT_TITLE), GCLP_HCURSOR));
-    return TRUE;
-}
+static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 static void Steps(HWND dialog)
 {
@@ -135,27 +113,31 @@ static void Steps(HWND dialog)
         }
         line["missing control found"] = GetDlgItem(dialog, 4242) != NULL;
         line["icon"] = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP)) != NULL;
+        // Class data belongs to the class: the hand set through the banner
+        // reaches every static control of the process, the About box's too.
+        HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
+        HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
+        HWND banner = GetDlgItem(dialog, IDC_BANNER);
+        line["banner had the arrow"] =
+            SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)hand) == (ULONG_PTR)arrow;
+        line["about box's title has the hand"] =
+            DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog, Procedure,
+                            1) == (INT_PTR)hand;
+        SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)arrow);
     }
-    // Class data belongs to the class: the hand set through the banner
-    // reaches every static control of the process, the About box's among them.
-    HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
-    HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
-    HWND banner = GetDlgItem(dialog, IDC_BANNER);
-    ULONG_PTR previous = SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)hand);
-    INT_PTR seen = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
-                                   AboutProcedure, 0);
-    SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)arrow);
-    Line("dialog", "class cursor: was the arrow, another dialog's static has the hand")["seen"] = {
-        previous == (ULONG_PTR)arrow, seen == (INT_PTR)hand};
-    DiskList(dialog);
+    DiskList(GetDlgItem(dialog, IDC_DISK_LIST));
     LabelBox(dialog);
     Buttons(dialog);
 }
 
+// The About box (opened with 1) ends at once with its title's class cursor.
 static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     int id = LOWORD(wParam);
-    if (message == WM_INITDIALOG)
+    if (message == WM_INITDIALOG && lParam == 1)
+        EndDialog(dialog, (INT_PTR)GetClassLongPtrA(GetDlgItem(dialog, IDC_ABOUT_TITLE),
+                                                    GCLP_HCURSOR));
+    else if (message == WM_INITDIALOG)
         world::WhenWaiting(dialog);
     if (message == world::kRunSteps) {
         Steps(dialog);

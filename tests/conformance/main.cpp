@@ -1,14 +1,12 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
-// Its lines are JSON objects in printable ASCII, so that both sides print
-// the same bytes for the same answers.
 //
 // What only winsim vouches for, because Wine cannot show it or shows it
 // otherwise than Windows; each is modelled for the reason given.
 // - Disk and volume control requests on \\.\PHYSICALDRIVEn and \\.\X:
 //   (geometry, partition information, device numbers, drive layouts read
-//   and set, lock, unlock, dismount) and sector transfers on those handles:
-//   Wine has no raw disks. Modelled on the structures and return rules
-//   winioctl.h documents (a layout buffer too small fails with
+//   and set, lock, unlock, dismount) and sector transfers on them: Wine has
+//   no raw disks. Modelled on the structures and return rules winioctl.h
+//   documents (a layout buffer too small fails with
 //   ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take whole sectors).
 // - The format library's FormatEx: Wine has no fmifs.dll. mkfs.fat formats
 //   with the cluster sizes Windows XP's format picks, and writes BIOS drive
@@ -22,12 +20,11 @@
 // - The registry Windows keeps of disks and letters (the Disk service's
 //   Enum key, devices' FriendlyName, MountedDevices): a Wine prefix has none.
 //   Modelled on the keys and values Windows XP writes.
-// - CB_SETCURSEL past the end clears the selection: its documentation says
-//   so, and Wine keeps the old one. The dialog case selects past the end
-//   only with nothing selected, as the program does right after a reset.
+// - CB_SETCURSEL past the end clears the selection, as documented; Wine
+//   keeps the old one. The dialog case does it only with nothing selected,
+//   as the program does right after a reset.
 // - GetVolumeInformationA wants the root's trailing backslash ("C:\"), as
-//   its documentation says; Wine also takes "C:". The program always passes
-//   the backslash.
+//   documented; Wine also takes "C:". The program always passes it.
 // - A disabled control, or any control of a disabled dialog, takes no click
 //   or key: Windows gives no input to a disabled window. The cases play the
 //   user with messages sent straight to the control, which Windows delivers
@@ -52,11 +49,9 @@ Line::~Line()
 std::string Hex(const void* bytes, std::size_t length)
 {
     std::string text;
-    for (std::size_t i = 0; i < length; i++) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", ((const unsigned char*)bytes)[i]);
-        text += pair;
-    }
+    for (std::size_t i = 0; i < length; i++)
+        for (int shift : {4, 0})
+            text += "0123456789abcdef"[(((const unsigned char*)bytes)[i] >> shift) & 15];
     return text;
 }
 

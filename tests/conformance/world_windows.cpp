@@ -7,9 +7,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace world {
@@ -84,14 +82,9 @@ void PressEnter(HWND dialog)
     IsDialogMessageA(dialog, &message);
 }
 
-// wsprintfA writes at most 1024 characters; what fits the bound is kept.
-int SystemFormat(char* buffer, int size, const char* format, va_list args)
+int SystemFormat(char* buffer, const char* format, va_list args)
 {
-    char full[1025];
-    int length = std::min(wvsprintfA(full, format, args), size - 1);
-    std::memcpy(buffer, full, (std::size_t)length);
-    buffer[length] = 0;
-    return length;
+    return wvsprintfA(buffer, format, args);
 }
 
 } // namespace world

@@ -34,20 +34,19 @@ bool Start()
 // Anything still open is a leak of the cases.
 bool Finish()
 {
-    int handles = winsim::OpenHandleCount();
-    int blocks = winsim::MemoryBlockCount();
-    int resources = winsim::LoadedResourceCount();
-    if (handles || blocks || resources)
+    int open[] = {winsim::OpenHandleCount(), winsim::MemoryBlockCount(),
+                  winsim::LoadedResourceCount()};
+    if (open[0] || open[1] || open[2])
         std::fprintf(stderr, "winsim: left open: %d handles, %d memory blocks, %d resources\n",
-                     handles, blocks, resources);
-    return !handles && !blocks && !resources;
+                     open[0], open[1], open[2]);
+    return !open[0] && !open[1] && !open[2];
 }
 
 bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size)
 {
-    const unsigned char* bytes = (const unsigned char*)data;
-    winsim::SetRegistryValue(keyPath, name, type, std::vector<unsigned char>(bytes, bytes + size));
+    auto bytes = (const unsigned char*)data;
+    winsim::SetRegistryValue(keyPath, name, type, {bytes, bytes + size});
     return true;
 }
 
@@ -70,9 +69,9 @@ void Click(HWND control) { winsim::UserClick(control); }
 void Type(HWND edit, const char* text) { winsim::UserType(edit, text); }
 void PressEnter(HWND dialog) { winsim::UserEnter(dialog); }
 
-int SystemFormat(char* buffer, int size, const char* format, va_list args)
+int SystemFormat(char* buffer, const char* format, va_list args)
 {
-    return FormatTextV(buffer, size, format, args);
+    return FormatTextV(buffer, 1025, format, args);
 }
 
 } // namespace world
