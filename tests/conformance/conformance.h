@@ -12,6 +12,7 @@
 
 #include <cstdarg>
 #include <string>
+#include <vector>
 
 // One transcript line: the case, the step, then the answers in the order
 // they are set, in printable ASCII; printed when it goes out of scope.
@@ -21,7 +22,13 @@ struct Line : nlohmann::ordered_json {
     ~Line();
 };
 
-std::string Hex(const void* bytes, std::size_t length);
+// A step of one call: its answer, and where it failed, the error it left.
+void Step(const char* group, const char* step, bool failed, const nlohmann::ordered_json& answer);
+
+inline std::vector<unsigned char> Bytes(const void* bytes, std::size_t length)
+{
+    return {(const unsigned char*)bytes, (const unsigned char*)bytes + length};
+}
 
 // Set before calls whose success may set the error too.
 const DWORD kMarkError = 0xDEAD;
@@ -43,7 +50,7 @@ bool Start();
 bool Finish();
 
 // Stores a value under HKEY_LOCAL_MACHINE\keyPath, making the keys on the way.
-bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
+void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size);
 
 // The folder the file cases work in, ending in a backslash.

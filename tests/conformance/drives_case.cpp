@@ -10,23 +10,15 @@ static void Query(const char* step, const char* device, DWORD size)
     char answer[300];
     SetLastError(0);
     DWORD length = QueryDosDeviceA(device, answer, size);
-    Line line("drives", step);
-    if (length == 0)
-        line["error"] = GetLastError();
-    else
-        line["target"] = std::string(answer, length);
+    Step("drives", step, length == 0, std::string(answer, length));
 }
 
 static void Volume(const char* step, const char* root)
 {
-    char label[12];
+    char label[12] = "";
     SetLastError(0);
     BOOL ok = GetVolumeInformationA(root, label, sizeof label, NULL, NULL, NULL, NULL, 0);
-    Line line("drives", step);
-    if (ok)
-        line["label"] = label;
-    else
-        line["error"] = GetLastError();
+    Step("drives", step, !ok, label);
 }
 
 // Defines or removes the device name; its letter is listed while it is defined.
@@ -34,9 +26,8 @@ static void Define(const char* step, const char* device, DWORD flags)
 {
     SetLastError(0);
     flags |= DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM;
-    Line line("drives", step);
-    line["error"] = DefineDosDeviceA(flags, device, kTarget) ? 0 : GetLastError();
-    line["listed"] = (GetLogicalDrives() >> (device[0] - 'A')) & 1;
+    BOOL ok = DefineDosDeviceA(flags, device, kTarget);
+    Step("drives", step, !ok, (GetLogicalDrives() >> (device[0] - 'A')) & 1);
 }
 
 void DrivesCase()

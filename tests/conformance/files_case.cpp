@@ -11,7 +11,8 @@ static void MemoryBlocks()
         BYTE* second = first ? (BYTE*)GlobalLock(block) : NULL;
         Line line("memory", "alloc, lock twice, unlock thrice, free");
         line["size"] = block ? (long long)GlobalSize(block) : -1;
-        line["locked"] = first ? Hex(first, bytes) : "no";
+        if (first)
+            line["locked"] = Bytes(first, bytes);
         line["same"] = first == second;
         // Still locked, or unlocked now (no error), or not locked at all.
         for (int unlock = 0; first && unlock < 3; unlock++) {
@@ -23,34 +24,28 @@ static void MemoryBlocks()
     }
 }
 
-// Prints an open's outcome, and the error where it failed or where it
-// created a file (0, or ERROR_ALREADY_EXISTS when there was one).
+// An open's outcome, and the error where it failed or where it created a
+// file (0, or ERROR_ALREADY_EXISTS when there was one).
 static HANDLE Open(const char* step, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING,
                    const char* name = "TWKFILE1.BIN")
 {
     SetLastError(kMarkError);
     HANDLE file = CreateFileA((world::FileFolder() + std::string(name)).c_str(), access, share,
                               NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
-    Line line("files", step);
-    line["valid"] = file != INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE || disposition == CREATE_ALWAYS)
-        line["error"] = GetLastError();
+    bool valid = file != INVALID_HANDLE_VALUE;
+    Step("files", step, !valid || disposition == CREATE_ALWAYS, valid);
     return file;
 }
 
-// Writes the bytes given, or reads length bytes for none.
+// Writes the bytes given, or reads length bytes for none: the count moved,
+// and what was read.
 static void Move(const char* step, HANDLE file, DWORD length, const char* bytes = nullptr)
 {
     char read[32];
     DWORD moved = 0xFFFF;
     BOOL ok = bytes ? WriteFile(file, bytes, length, &moved, NULL)
                     : ReadFile(file, read, length, &moved, NULL);
-    Line line("files", step);
-    line["moved"] = moved;
-    if (!ok)
-        line["error"] = GetLastError();
-    else if (!bytes)
-        line["read"] = std::string(read, moved);
+    Step("files", step, !ok, {moved, std::string(read, ok && !bytes ? moved : 0)});
 }
 
 // Moves by a 64-bit distance, as the product does, or by a 32-bit one.
@@ -59,15 +54,13 @@ static void Seek(const char* step, HANDLE file, LONG distance, DWORD method, boo
     LONG high = distance < 0 ? -1 : 0;
     SetLastError(kMarkError);
     DWORD low = SetFilePointer(file, distance, withHigh ? &high : NULL, method);
-    Line line("files", step);
-    line["at"] = {low, withHigh ? high : 0};
-    if (low == INVALID_SET_FILE_POINTER)
-        line["error"] = GetLastError();
+    Step("files", step, low == INVALID_SET_FILE_POINTER, {low, withHigh ? high : 0});
 }
 
 static void Close(const char* step, HANDLE file)
 {
-    Line("files", step)["error"] = CloseHandle(file) ? 0 : GetLastError();
+    BOOL ok = CloseHandle(file);
+    Step("files", step, !ok, ok != FALSE);
 }
 
 void FilesCase()

@@ -5,30 +5,26 @@
 
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstring>
 
-// Finds, sizes, loads and locks one resource and prints its first bytes.
+// Finds, sizes, loads, locks and frees one resource: its size, first bytes
+// and what freeing it returned.
 static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWORD shown = 64)
 {
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
-    Line line("modules", step);
-    if (!found) {
-        line["error"] = GetLastError();
-        return;
-    }
-    DWORD size = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
+    DWORD size = found ? SizeofResource(module, found) : 0;
+    HGLOBAL loaded = found ? LoadResource(module, found) : NULL;
     const void* bytes = loaded ? LockResource(loaded) : NULL;
-    line["size"] = size;
-    line["bytes"] = bytes ? Hex(bytes, size < shown ? size : shown) : "none";
-    line["freed"] = loaded ? FreeResource(loaded) : -1;
+    Step("modules", step, !found,
+         {size, Bytes(bytes, bytes ? std::min(size, shown) : 0), loaded ? FreeResource(loaded) : -1});
 }
 
 static HMODULE Load(const char* step, const std::string& name)
 {
     SetLastError(0);
     HMODULE library = LoadLibraryA(name.c_str());
-    Line("modules", step)["error"] = library ? 0 : GetLastError();
+    Step("modules", step, !library, library != NULL);
     return library;
 }
 
@@ -50,8 +46,8 @@ void ModulesCase()
     FreeLibrary(planted);
     HMODULE library = Load("load by full path", system + world::kResourceLibrary);
     SetLastError(0);
-    Line("modules", "missing entry")["error"] =
-        GetProcAddress(library, "NoSuchEntry") ? 0 : GetLastError();
+    FARPROC entry = GetProcAddress(library, "NoSuchEntry");
+    Step("modules", "missing entry", !entry, entry != NULL);
     Resource(library, "found", 1, "BINFILE");
     Resource(library, "missing name", 7, "BINFILE");
     Resource(library, "missing type", 1, "NOSUCHTYPE");

@@ -21,7 +21,7 @@ static void Query(HKEY key, const std::string& step, const char* name, DWORD off
     if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA)
         line["type and size"] = {type, size};
     if (result == ERROR_SUCCESS)
-        line["bytes"] = Hex(buffer, offered < sizeof buffer ? offered + 1 : sizeof buffer);
+        line["bytes"] = Bytes(buffer, offered < sizeof buffer ? offered + 1 : sizeof buffer);
 }
 
 void RegistryCase()
@@ -29,6 +29,7 @@ void RegistryCase()
     const DWORD count = 2;
     const BYTE binary[12] = {0x12, 0x34, 0x56, 0x78, 0, 0x7E, 0, 0, 0, 0, 0, 0x01};
     const std::string device = std::string(kKey) + "\\" + kDevice;
+    world::SetRegistryValue(device.c_str(), "FriendlyName", REG_SZ, "Test Stick", 11);
     // A byte after the counted ones that is not 0 in the unterminated text:
     // RegSetValueExA would count a terminator that follows.
     const struct {
@@ -40,22 +41,20 @@ void RegistryCase()
                   {"Terminated", REG_SZ, "USBSTOR", 8},
                   {"Unterminated", REG_SZ, "USBSTOR!", 7},
                   {"Binary", REG_BINARY, binary, sizeof binary}};
-    bool set = world::SetRegistryValue(device.c_str(), "FriendlyName", REG_SZ, "Test Stick", 11);
     for (const auto& v : values)
-        set = set && world::SetRegistryValue(kKey, v.name, v.type, v.data, v.size);
+        world::SetRegistryValue(kKey, v.name, v.type, v.data, v.size);
+
     HKEY key = NULL;
-    Line("registry", "set up, open missing key")["result"] =
-        set ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, (device + "X").c_str(), 0, KEY_READ, &key) : -1;
-    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key);
-    Line("registry", "open key")["result"] = opened;
+    HKEY sub = NULL;
+    Line("registry", "open missing key, open key, open subkey path")["results"] = {
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, (device + "X").c_str(), 0, KEY_READ, &key),
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key),
+        RegOpenKeyExA(key, kDevice, 0, KEY_READ, &sub)};
     Query(key, "missing value", "Missing", 16);
     // Each value into a large, an exact and a short buffer.
     for (const auto& v : values)
         for (DWORD offered : {DWORD(16), v.size, v.size - 1})
             Query(key, std::string(v.name) + " into " + std::to_string(offered), v.name, offered);
-    // A device key below the one open, by a path of several names.
-    HKEY sub = NULL;
-    Line("registry", "open subkey path")["result"] = RegOpenKeyExA(key, kDevice, 0, KEY_READ, &sub);
     Query(sub, "friendly name", "FriendlyName", 30);
     RegCloseKey(sub);
     RegCloseKey(key);

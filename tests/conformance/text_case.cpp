@@ -6,7 +6,6 @@
 #include "app/text.h"
 
 #include <climits>
-#include <cstring>
 
 // Cutting at a bound is the formatter's own: the native suite proves it.
 static void Both(const char* format, ...)
@@ -57,13 +56,8 @@ void TextCase()
                    {"between 80h and 9Fh", "\x80\x8a\x9c\x9f", -1, 12}};
     for (const auto& w : widened) {
         WCHAR wide[16];
-        std::memset(wide, 0xEE, sizeof wide);
         SetLastError(0);
         int count = MultiByteToWideChar(CP_ACP, 0, w.text, w.length, wide, w.room);
-        Line line("text", w.step);
-        if (count == 0)
-            line["error"] = GetLastError();
-        else
-            line["wide"] = Hex(wide, (std::size_t)count * sizeof(WCHAR));
+        Step("text", w.step, count == 0, std::vector<WCHAR>(wide, wide + count));
     }
 }

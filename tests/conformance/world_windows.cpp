@@ -12,17 +12,13 @@
 
 namespace world {
 
-static HMODULE g_controls = NULL;
 static std::string g_folder;
 
 bool Start()
 {
-    // As the program's start-up does: comctl32 by name, its standard classes.
-    typedef BOOL(WINAPI * InitProc)(const INITCOMMONCONTROLSEX*);
-    g_controls = LoadLibraryA("comctl32.dll");
+    // As the program's start-up does: comctl32's standard classes.
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
-    if (InitProc init = (InitProc)(void*)GetProcAddress(g_controls, "InitCommonControlsEx"))
-        init(&classes);
+    InitCommonControlsEx(&classes);
     char temp[MAX_PATH];
     DWORD length = GetTempPathA(sizeof temp, temp);
     g_folder = std::string(temp, length < sizeof temp ? length : 0) + "twkconf" +
@@ -44,15 +40,13 @@ bool Finish()
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
     RemoveDirectoryA(g_folder.c_str());
-    FreeLibrary(g_controls);
     return true;
 }
 
-// The key is made where it is missing.
-bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
+void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size)
 {
-    return SHSetValueA(HKEY_LOCAL_MACHINE, keyPath, name, type, data, size) == ERROR_SUCCESS;
+    SHSetValueA(HKEY_LOCAL_MACHINE, keyPath, name, type, data, size);
 }
 
 const char* FileFolder() { return g_folder.c_str(); }

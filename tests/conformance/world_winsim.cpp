@@ -42,12 +42,10 @@ bool Finish()
     return !open[0] && !open[1] && !open[2];
 }
 
-bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
+void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size)
 {
-    auto bytes = (const unsigned char*)data;
-    winsim::SetRegistryValue(keyPath, name, type, {bytes, bytes + size});
-    return true;
+    winsim::SetRegistryValue(keyPath, name, type, Bytes(data, size));
 }
 
 const char* FileFolder() { return "C:\\"; }
