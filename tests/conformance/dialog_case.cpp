@@ -24,32 +24,32 @@ static const char* const kDiskNames[] = {
 // The list filled, read and refreshed as the product does it.
 static void DiskList(HWND list)
 {
+    auto send = [list](UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessageA(list, message, wParam, lParam);
+    };
     // Each item carries its place in kDiskNames, as the product's carry
     // drive numbers, set where the list put it.
     LPARAM n = 0;
     for (const char* name : kDiskNames)
-        SendMessageA(list, CB_SETITEMDATA, SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)name), n++);
+        send(CB_SETITEMDATA, send(CB_ADDSTRING, 0, (LPARAM)name), n++);
     Line line("dialog", "sorted list: text, length, data");
-    for (WPARAM i = 0; i < (WPARAM)SendMessageA(list, CB_GETCOUNT, 0, 0); i++) {
+    for (WPARAM i = 0; i < (WPARAM)send(CB_GETCOUNT); i++) {
         char text[100] = "";
-        LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, i, 0);
+        LRESULT length = send(CB_GETLBTEXTLEN, i);
         if (length >= 0 && length < (LRESULT)sizeof text)
-            SendMessageA(list, CB_GETLBTEXT, i, (LPARAM)text);
-        line["items"].push_back({text, length, SendMessageA(list, CB_GETITEMDATA, i, 0)});
+            send(CB_GETLBTEXT, i, (LPARAM)text);
+        line["items"].push_back({text, length, send(CB_GETITEMDATA, i)});
     }
     // A refresh: reset with an item selected; the remembered position may
     // lie past the end of the new list.
-    line["select, select none, selected"] = {SendMessageA(list, CB_SETCURSEL, 3, 0),
-                                              SendMessageA(list, CB_SETCURSEL, (WPARAM)-1, 0),
-                                              SendMessageA(list, CB_GETCURSEL, 0, 0)};
-    SendMessageA(list, CB_SETCURSEL, 1, 0);
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
-    line["reset: count, selected"] = {SendMessageA(list, CB_GETCOUNT, 0, 0),
-                                      SendMessageA(list, CB_GETCURSEL, 0, 0)};
-    SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)"Generic Flash Disk USB Device 67Mb");
-    line["select past the end, selected"] = {SendMessageA(list, CB_SETCURSEL, 1, 0),
-                                             SendMessageA(list, CB_GETCURSEL, 0, 0)};
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    line["select, none, selected"] = {send(CB_SETCURSEL, 3), send(CB_SETCURSEL, -1),
+                                      send(CB_GETCURSEL)};
+    send(CB_SETCURSEL, 1);
+    send(CB_RESETCONTENT);
+    line["reset: count, selected"] = {send(CB_GETCOUNT), send(CB_GETCURSEL)};
+    send(CB_ADDSTRING, 0, (LPARAM) "Generic Flash Disk USB Device 67Mb");
+    line["select past the end, selected"] = {send(CB_SETCURSEL, 1), send(CB_GETCURSEL)};
+    send(CB_RESETCONTENT);
 }
 
 // Typed past its limit, set past it, read into a short buffer, typed over;

@@ -1,30 +1,27 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
 //
-// What only winsim vouches for, as Wine cannot show it or shows it otherwise
-// than Windows, and what it is modelled on:
-// - Disk and volume control requests on \\.\PHYSICALDRIVEn and \\.\X:
-//   (geometry, partition information, device numbers, drive layouts read
-//   and set, lock, unlock, dismount) and sector transfers on them: Wine has
-//   no raw disks. The structures and return rules winioctl.h documents (a
-//   layout buffer too small fails with ERROR_INSUFFICIENT_BUFFER;
-//   unbuffered transfers take whole sectors).
-// - FormatEx: Wine has no fmifs.dll. mkfs.fat with the cluster sizes Windows
-//   XP's format picks, BIOS drive 00h in the boot sector of removable media
-//   and 80h on a fixed disk, as Windows' format writes (the reason the
-//   program sets 80h itself).
-// - Volume names, mount points and the letter the mount manager gives a new
-//   partition: Wine's mount manager knows only its own drives. The
-//   documented \\?\Volume{GUID}\ names; the first free letter from C:.
+// What only winsim vouches for (Wine cannot show it, or shows it otherwise
+// than Windows), and what it is modelled on:
+// - Disk and volume requests on \\.\PHYSICALDRIVEn and \\.\X: (geometry,
+//   partition information, device numbers, layouts, lock, unlock, dismount)
+//   and sector transfers: Wine has no raw disks. winioctl.h's structures and
+//   documented rules (a layout buffer too small fails with
+//   ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take whole sectors).
+// - FormatEx: Wine has no fmifs.dll. mkfs.fat with Windows XP's cluster
+//   sizes; BIOS drive 00h in the boot sector of removable media, 80h on a
+//   fixed disk, as Windows' format writes (why the program sets 80h itself).
+// - Volume names, mount points and the letter a new partition is given:
+//   Wine's mount manager knows only its own drives. The documented
+//   \\?\Volume{GUID}\ names; the first free letter from C:.
 // - The registry of disks and letters (the Disk service's Enum key,
-//   FriendlyName, MountedDevices): a Wine prefix has none. The keys and
-//   values Windows XP writes.
+//   FriendlyName, MountedDevices): a Wine prefix has none. Windows XP's keys.
 // - CB_SETCURSEL past the end clears the selection, as documented; Wine
 //   keeps the old one. The program does it only with nothing selected.
 // - GetVolumeInformationA wants the root's trailing backslash, as
 //   documented; Wine also takes "C:". The program always passes it.
 // - A disabled control, or any control of a disabled dialog, takes no input.
-//   The cases play the user with messages sent straight to the controls,
-//   which Windows delivers whatever the state, so they cannot show it.
+//   The cases send the user's messages straight to the controls, which
+//   Windows delivers whatever the state, so they cannot show it.
 #include "conformance.h"
 
 #include <cstdio>
@@ -59,12 +56,8 @@ int main(int argc, char** argv)
     }
     if (!world::Start())
         return 2;
-    RegistryCase();
-    FilesCase();
-    ModulesCase();
-    DialogCase();
-    TextCase();
-    DrivesCase();
+    for (auto run : {RegistryCase, FilesCase, ModulesCase, DialogCase, TextCase, DrivesCase})
+        run();
     bool clean = world::Finish();
     std::fclose(g_out);
     return clean ? 0 : 1;

@@ -2,6 +2,7 @@
 // HKEY_LOCAL_MACHINE, values queried into fixed buffers.
 #include "conformance.h"
 
+#include <algorithm>
 #include <cstring>
 
 static const char kKey[] = "SOFTWARE\\TarnwickConformance";
@@ -16,12 +17,10 @@ static void Query(HKEY key, const std::string& step, const char* name, DWORD off
     DWORD type = 0xFFFF;
     DWORD size = offered;
     LONG result = RegQueryValueExA(key, name, NULL, &type, buffer, &size);
-    Line line("registry", step.c_str());
-    line["result"] = result;
-    if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA)
-        line["type and size"] = {type, size};
-    if (result == ERROR_SUCCESS)
-        line["bytes"] = Bytes(buffer, offered < sizeof buffer ? offered + 1 : sizeof buffer);
+    bool sized = result == ERROR_SUCCESS || result == ERROR_MORE_DATA;
+    Line("registry", step.c_str())["result, type, size, bytes"] = {
+        result, sized ? type : 0, sized ? size : 0,
+        Bytes(buffer, result == ERROR_SUCCESS ? std::min(offered + 1, DWORD(sizeof buffer)) : 0)};
 }
 
 void RegistryCase()

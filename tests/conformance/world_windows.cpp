@@ -5,6 +5,7 @@
 #include "conformance.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -19,11 +20,10 @@ bool Start()
     // As the program's start-up does: comctl32's standard classes.
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    g_folder = std::string(temp, length < sizeof temp ? length : 0) + "twkconf" +
-               std::to_string(GetCurrentProcessId()) + "\\";
-    if (length == 0 || length >= sizeof temp || !CreateDirectoryA(g_folder.c_str(), NULL)) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    g_folder = temp + ("twkconf" + std::to_string(GetCurrentProcessId())) + "\\";
+    if (!CreateDirectoryA(g_folder.c_str(), NULL)) {
         std::fprintf(stderr, "conformance: no scratch folder (error %lu)\n", GetLastError());
         return false;
     }
@@ -33,13 +33,11 @@ bool Start()
 bool Finish()
 {
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TarnwickConformance");
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((g_folder + "*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        DeleteFileA((g_folder + found.cFileName).c_str());
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    RemoveDirectoryA(g_folder.c_str());
+    // The folder by a list of one name, without its backslash.
+    std::string folder = g_folder.substr(0, g_folder.size() - 1) + '\0';
+    SHFILEOPSTRUCTA remove = {NULL, FO_DELETE, folder.c_str(), NULL,
+                              FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI, FALSE, NULL, NULL};
+    SHFileOperationA(&remove);
     return true;
 }
 
