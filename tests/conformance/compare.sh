@@ -1,10 +1,8 @@
 #!/bin/sh
-# Runs the conformance program on the simulated Windows and on a real Win32
-# (Wine, through tools/wine-test.sh) and compares the transcripts line by
-# line, printing the first difference.
+# Runs the conformance program on winsim and under Wine (tools/wine-test.sh,
+# which exits 77, skipped, where this machine cannot start the Wine for ARCH)
+# and prints the first line where the transcripts differ.
 #   compare.sh NATIVE-PROGRAM WINDOWS-PROGRAM PRESET ARCH SYSTEM-DLL
-# Exits 77 ("skipped", with the reason) where this machine cannot start the
-# Wine for ARCH, as every Wine test does.
 set -u
 native=$1 windows=$2 preset=$3 arch=$4 dll=$5
 wine_test="$(dirname "$0")/../../tools/wine-test.sh"

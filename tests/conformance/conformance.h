@@ -30,10 +30,6 @@ inline std::vector<unsigned char> Bytes(const void* bytes, std::size_t length)
     return {(const unsigned char*)bytes, (const unsigned char*)bytes + length};
 }
 
-// Set before calls whose success may set the error too.
-const DWORD kMarkError = 0xDEAD;
-
-// The cases, in transcript order.
 void RegistryCase();
 void FilesCase();
 void ModulesCase();
@@ -49,7 +45,7 @@ namespace world {
 bool Start();
 bool Finish();
 
-// Stores a value under HKEY_LOCAL_MACHINE\keyPath, making the keys on the way.
+// Under HKEY_LOCAL_MACHINE\keyPath, making the keys on the way.
 void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size);
 
@@ -65,13 +61,13 @@ const UINT kRunSteps = WM_USER + 0x100;
 void WhenWaiting(HWND dialog);
 
 // The user: clicks a button or a notifying static, types into an edit box
-// (replacing its text), presses Enter in the dialog.
+// over its text, presses Enter in the dialog.
 void Click(HWND control);
 void Type(HWND edit, const char* text);
 void PressEnter(HWND dialog);
 
-// wsprintfA (at most 1024 characters) where there is one; the product's
-// formatter on winsim, which has none.
+// wsprintfA (at most 1024 characters); on winsim, which has none, the
+// product's formatter.
 int SystemFormat(char* buffer, const char* format, va_list args);
 
 } // namespace world

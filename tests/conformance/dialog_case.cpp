@@ -83,51 +83,45 @@ static void Buttons(HWND dialog)
         Line("dialog", step)["checked"] = IsDlgButtonChecked(dialog, IDC_QUICK_FORMAT);
         world::Click(GetDlgItem(dialog, IDC_QUICK_FORMAT));
     }
-    world::Type(GetDlgItem(dialog, IDC_LABEL), "X");
-    Line("dialog", "enter in the label box");
-    world::PressEnter(dialog);
+    HWND label = GetDlgItem(dialog, IDC_LABEL);
+    HWND ok = GetDlgItem(dialog, IDOK);
+    auto enter = [dialog](const char* step) {
+        Line("dialog", step);
+        world::PressEnter(dialog);
+    };
+    world::Type(label, "X");
+    enter("enter in the label box");
     world::Click(GetDlgItem(dialog, IDC_REFRESH));
-    Line("dialog", "enter after a click on refresh");
-    world::PressEnter(dialog);
-    EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
-    world::Type(GetDlgItem(dialog, IDC_LABEL), "Y");
-    Line("dialog", "enter with the default button disabled");
-    world::PressEnter(dialog);
-    EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
+    enter("enter after a click on refresh");
+    EnableWindow(ok, FALSE);
+    world::Type(label, "Y");
+    enter("enter with the default button disabled");
+    EnableWindow(ok, TRUE);
     Line("dialog", "click on the banner");
     world::Click(GetDlgItem(dialog, IDC_BANNER));
 }
 
 static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-static void Steps(HWND dialog)
+static void Template(HWND dialog)
 {
-    {
-        char caption[32];
-        int length = GetWindowTextA(dialog, caption, sizeof caption);
-        Line line("dialog", "template");
-        line["caption"] = {caption, length};
-        for (int id : kTemplateIds) {
-            HWND control = GetDlgItem(dialog, id);
-            line["controls found"].push_back(control ? GetDlgCtrlID(control) : 0);
-        }
-        line["missing control found"] = GetDlgItem(dialog, 4242) != NULL;
-        line["icon"] = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP)) != NULL;
-        // Class data belongs to the class: the hand set through the banner
-        // reaches every static control of the process, the About box's too.
-        HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
-        HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
-        HWND banner = GetDlgItem(dialog, IDC_BANNER);
-        line["banner had the arrow"] =
-            SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)hand) == (ULONG_PTR)arrow;
-        line["about box's title has the hand"] =
-            DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog, Procedure,
-                            1) == (INT_PTR)hand;
-        SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)arrow);
+    char caption[32];
+    int length = GetWindowTextA(dialog, caption, sizeof caption);
+    Line line("dialog", "template");
+    line["caption"] = {caption, length};
+    for (int id : kTemplateIds) {
+        HWND control = GetDlgItem(dialog, id);
+        line["controls found"].push_back(control ? GetDlgCtrlID(control) : 0);
     }
-    DiskList(GetDlgItem(dialog, IDC_DISK_LIST));
-    LabelBox(dialog);
-    Buttons(dialog);
+    line["missing control found"] = GetDlgItem(dialog, 4242) != NULL;
+    line["icon"] = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP)) != NULL;
+    // Class data belongs to the class: the hand set through the banner
+    // reaches every static control of the process, the About box's too.
+    HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
+    SetClassLongPtrA(GetDlgItem(dialog, IDC_BANNER), GCLP_HCURSOR, (LONG_PTR)hand);
+    INT_PTR seen = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
+                                   Procedure, 1);
+    line["about box's title has the hand"] = seen == (INT_PTR)hand;
 }
 
 // The About box (opened with 1) ends at once with its title's class cursor.
@@ -140,7 +134,10 @@ static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPAR
     else if (message == WM_INITDIALOG)
         world::WhenWaiting(dialog);
     if (message == world::kRunSteps) {
-        Steps(dialog);
+        Template(dialog);
+        DiskList(GetDlgItem(dialog, IDC_DISK_LIST));
+        LabelBox(dialog);
+        Buttons(dialog);
         EndDialog(dialog, 77);
     }
     // Commands from the buttons and the banner, as the product's procedure

@@ -3,6 +3,9 @@
 // opened again to patch a byte, shared with readers only.
 #include "conformance.h"
 
+// Set before calls whose success may set the error too.
+static const DWORD kMarkError = 0xDEAD;
+
 // Locked once and unlocked, as the product does: the last unlock says it
 // is no longer locked (without an error).
 static void MemoryBlocks()

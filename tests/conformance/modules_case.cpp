@@ -16,8 +16,8 @@ static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWOR
     DWORD size = found ? SizeofResource(module, found) : 0;
     HGLOBAL loaded = found ? LoadResource(module, found) : NULL;
     const void* bytes = loaded ? LockResource(loaded) : NULL;
-    Step("modules", step, !found,
-         {size, Bytes(bytes, bytes ? std::min(size, shown) : 0), loaded ? FreeResource(loaded) : -1});
+    DWORD kept = bytes ? std::min(size, shown) : 0;
+    Step("modules", step, !found, {size, Bytes(bytes, kept), loaded ? FreeResource(loaded) : -1});
 }
 
 static HMODULE Load(const char* step, const std::string& name)

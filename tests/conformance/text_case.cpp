@@ -12,12 +12,12 @@ static void Both(const char* format, ...)
 {
     char product[1100];
     char system[1100];
-    va_list args;
+    va_list args, copy;
     va_start(args, format);
+    va_copy(copy, args);
     int productLength = FormatTextV(product, sizeof product, format, args);
-    va_end(args);
-    va_start(args, format);
-    int systemLength = world::SystemFormat(system, format, args);
+    int systemLength = world::SystemFormat(system, format, copy);
+    va_end(copy);
     va_end(args);
     Line line("format", format);
     line["product"] = {product, productLength};
@@ -45,11 +45,9 @@ void TextCase()
     // terminated; the last two in the ANSI code page of a Western European
     // Windows.
     const struct {
-        const char* step;
-        const char* text;
+        const char *step, *text;
         int length, room;
-    } widened[] = {{"root letter", "E:\\", 1, 1},
-                   {"file system", "fat", -1, 4},
+    } widened[] = {{"root letter", "E:\\", 1, 1}, {"file system", "fat", -1, 4},
                    {"label of eleven", "DOS BOOT 11", -1, 12},
                    {"label one too long", "DOS BOOT 12X", -1, 12},
                    {"accented", "Caf\xe9 \xc4\xd6", -1, 12},

@@ -7,7 +7,6 @@
 #include "winsim/sim/machine_setup.h"
 
 #include <cstdio>
-#include <utility>
 
 extern const unsigned char g_programResources[];
 extern const std::size_t g_programResources_size;
@@ -50,16 +49,13 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 
 const char* FileFolder() { return "C:\\"; }
 
-// Once, and before the steps open dialogs of their own; they end this one.
-void WhenWaiting(HWND)
+// The steps end the dialog; the About box they open ends by itself.
+void WhenWaiting(HWND dialog)
 {
-    static bool pending;
-    pending = true;
-    winsim::SetInputDriver([](HWND waiting) {
-        if (!std::exchange(pending, false))
-            return false;
-        winsim::DeliverMessage(waiting, kRunSteps, 0, 0);
-        return true;
+    winsim::SetInputDriver([dialog](HWND waiting) {
+        if (waiting == dialog)
+            winsim::DeliverMessage(dialog, kRunSteps, 0, 0);
+        return waiting == dialog;
     });
 }
 
