@@ -6,9 +6,8 @@
 set -u
 native=$1 windows=$2 preset=$3 arch=$4 dll=$5
 wine_test="$(dirname "$0")/../../tools/wine-test.sh"
-for built in "$windows" "$dll"; do
-    [ -f "$built" ] || { echo "compare: $built is missing: build the $preset preset" >&2; exit 1; }
-done
+[ -f "$windows" ] && [ -f "$dll" ] ||
+    { echo "compare: $windows or $dll is missing: build the $preset preset" >&2; exit 1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-conformance.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 
@@ -16,16 +15,16 @@ trap 'rm -rf "$work"' EXIT
 sh "$wine_test" --arch "$arch" --probe "$work/verdict" &&
     sh "$wine_test" --arch "$arch" --verdict "$work/verdict" --system-dll "$dll" \
         "$windows" "Z:$work/windows.jsonl"
-status=$?
-[ $status -eq 77 ] && exit 77
-[ $status -eq 0 ] || { echo "compare: the Windows program failed under Wine ($status)" >&2; exit 1; }
+case $? in 0) ;; 77) exit 77 ;;
+    *) echo "compare: the Windows program failed under Wine" >&2; exit 1 ;; esac
 
 # A transcript holds no empty line: paste's empty half is one that ended.
 paste -d '\n' "$work/winsim.jsonl" "$work/windows.jsonl" | awk -v preset="$preset" '
     NR % 2 { winsim = $0; next }
     winsim != $0 { differ = NR / 2; exit 1 }
     END {
-        if (!differ) printf "conformance: %d lines, winsim and the %s build under Wine agree\n", NR / 2, preset
-        else printf "conformance: the transcripts differ at line %d\n  winsim:  %s\n  windows: %s\n", differ,
-                    winsim == "" ? "(end of transcript)" : winsim, $0 == "" ? "(end of transcript)" : $0
+        if (!differ) printf "conformance: %d lines, winsim and the %s build under Wine agree\n",
+                            NR / 2, preset
+        else printf "conformance: transcripts differ at line %d\n  winsim:  %s\n  windows: %s\n",
+                    differ, winsim == "" ? "(ended)" : winsim, $0 == "" ? "(ended)" : $0
     }'

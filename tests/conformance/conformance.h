@@ -18,17 +18,14 @@
 // they are set, in printable ASCII; printed when it goes out of scope.
 // Building it leaves the last error alone.
 struct Line : nlohmann::ordered_json {
-    Line(const char* group, const char* step);
+    Line(const char* group, const char* step) : basic_json({{"case", group}, {"step", step}}) {}
     ~Line();
 };
 
 // A step of one call: its answer, and where it failed, the error it left.
 void Step(const char* group, const char* step, bool failed, const nlohmann::ordered_json& answer);
 
-inline std::vector<unsigned char> Bytes(const void* bytes, std::size_t length)
-{
-    return {(const unsigned char*)bytes, (const unsigned char*)bytes + length};
-}
+inline std::vector<BYTE> Bytes(const void* p, std::size_t n) { return {(BYTE*)p, (BYTE*)p + n}; }
 
 void RegistryCase();
 void FilesCase();

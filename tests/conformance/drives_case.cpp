@@ -55,9 +55,8 @@ void DrivesCase()
     if (letter < 'D')
         return;
     const char device[3] = {letter, ':', 0};
-    const char root[4] = {letter, ':', '\\', 0};
     Query("query free letter", device, 300);
-    Volume("volume of a free letter", root);
+    Volume("volume of a free letter", (device + std::string("\\")).c_str());
     Define("define", device, 0);
     Query("query defined letter", device, 300);
     Query("query with one short", device, sizeof kTarget);

@@ -1,5 +1,4 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
-//
 // What only winsim vouches for (Wine cannot show it, or shows it otherwise
 // than Windows), and what it is modelled on:
 // - Disk and volume requests on \\.\PHYSICALDRIVEn and \\.\X: (geometry,
@@ -10,28 +9,21 @@
 // - FormatEx: Wine has no fmifs.dll. mkfs.fat with Windows XP's cluster
 //   sizes; BIOS drive 00h in the boot sector of removable media, 80h on a
 //   fixed disk, as Windows' format writes (why the program sets 80h itself).
-// - Volume names, mount points and the letter a new partition is given:
-//   Wine's mount manager knows only its own drives. The documented
-//   \\?\Volume{GUID}\ names; the first free letter from C:.
-// - The registry of disks and letters (the Disk service's Enum key,
-//   FriendlyName, MountedDevices): a Wine prefix has none. Windows XP's keys.
-// - CB_SETCURSEL past the end clears the selection, as documented; Wine
-//   keeps the old one. The program does it only with nothing selected.
-// - GetVolumeInformationA wants the root's trailing backslash, as
-//   documented; Wine also takes "C:". The program always passes it.
-// - A disabled control, or any control of a disabled dialog, takes no input.
-//   The cases send the user's messages straight to the controls, which
-//   Windows delivers whatever the state, so they cannot show it.
+// - Volume names, mount points, the letter a new partition gets, the
+//   registry of disks and letters (Enum keys, FriendlyName, MountedDevices):
+//   Wine knows only its own drives. The documented \\?\Volume{GUID}\ names,
+//   the first free letter from C:, the keys Windows XP writes.
+// - CB_SETCURSEL past the end clears the selection, as documented (Wine
+//   keeps it); the program does it only with nothing selected.
+// - GetVolumeInformationA wants the root's backslash, as documented (Wine
+//   also takes "C:"); the program always passes it.
+// - A disabled window takes no input; the cases send the user's messages
+//   straight to the controls, which Windows delivers whatever the state.
 #include "conformance.h"
 
 #include <cstdio>
 
 static std::FILE* g_out = stdout;
-
-Line::Line(const char* group, const char* step)
-    : nlohmann::ordered_json({{"case", group}, {"step", step}})
-{
-}
 
 Line::~Line()
 {

@@ -2,7 +2,6 @@
 // HKEY_LOCAL_MACHINE, values queried into fixed buffers.
 #include "conformance.h"
 
-#include <algorithm>
 #include <cstring>
 
 static const char kKey[] = "SOFTWARE\\TarnwickConformance";
@@ -18,9 +17,9 @@ static void Query(HKEY key, const std::string& step, const char* name, DWORD off
     DWORD size = offered;
     LONG result = RegQueryValueExA(key, name, NULL, &type, buffer, &size);
     bool sized = result == ERROR_SUCCESS || result == ERROR_MORE_DATA;
+    DWORD shown = result ? 0 : offered < sizeof buffer ? offered + 1 : sizeof buffer;
     Line("registry", step.c_str())["result, type, size, bytes"] = {
-        result, sized ? type : 0, sized ? size : 0,
-        Bytes(buffer, result == ERROR_SUCCESS ? std::min(offered + 1, DWORD(sizeof buffer)) : 0)};
+        result, sized ? type : 0, sized ? size : 0, Bytes(buffer, shown)};
 }
 
 void RegistryCase()
@@ -31,20 +30,13 @@ void RegistryCase()
     world::SetRegistryValue(device.c_str(), "FriendlyName", REG_SZ, "Test Stick", 11);
     // A byte after the counted ones that is not 0 in the unterminated text:
     // RegSetValueExA would count a terminator that follows.
-    const struct {
-        const char* name;
-        DWORD type;
-        const void* data;
-        DWORD size;
-    } values[] = {{"Count", REG_DWORD, &count, sizeof count},
-                  {"Terminated", REG_SZ, "USBSTOR", 8},
-                  {"Unterminated", REG_SZ, "USBSTOR!", 7},
-                  {"Binary", REG_BINARY, binary, sizeof binary}};
+    const struct { const char* name; DWORD type; const void* data; DWORD size; } values[] = {
+        {"Count", REG_DWORD, &count, sizeof count}, {"Terminated", REG_SZ, "USBSTOR", 8},
+        {"Unterminated", REG_SZ, "USBSTOR!", 7}, {"Binary", REG_BINARY, binary, sizeof binary}};
     for (const auto& v : values)
         world::SetRegistryValue(kKey, v.name, v.type, v.data, v.size);
 
-    HKEY key = NULL;
-    HKEY sub = NULL;
+    HKEY key = NULL, sub = NULL;
     Line("registry", "open missing key, open key, open subkey path")["results"] = {
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, (device + "X").c_str(), 0, KEY_READ, &key),
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key),

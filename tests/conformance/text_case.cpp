@@ -10,8 +10,7 @@
 // Cutting at a bound is the formatter's own: the native suite proves it.
 static void Both(const char* format, ...)
 {
-    char product[1100];
-    char system[1100];
+    char product[1100], system[1100];
     va_list args, copy;
     va_start(args, format);
     va_copy(copy, args);
@@ -44,14 +43,10 @@ void TextCase()
     // The root's letter alone, the file system name and the label,
     // terminated; the last two in the ANSI code page of a Western European
     // Windows.
-    const struct {
-        const char *step, *text;
-        int length, room;
-    } widened[] = {{"root letter", "E:\\", 1, 1}, {"file system", "fat", -1, 4},
-                   {"label of eleven", "DOS BOOT 11", -1, 12},
-                   {"label one too long", "DOS BOOT 12X", -1, 12},
-                   {"accented", "Caf\xe9 \xc4\xd6", -1, 12},
-                   {"between 80h and 9Fh", "\x80\x8a\x9c\x9f", -1, 12}};
+    const struct { const char *step, *text; int length, room; } widened[] = {
+        {"root letter", "E:\\", 1, 1}, {"file system", "fat", -1, 4},
+        {"label of eleven", "DOS BOOT 11", -1, 12}, {"label one too long", "DOS BOOT 12X", -1, 12},
+        {"accented", "Caf\xe9 \xc4\xd6", -1, 12}, {"80h to 9Fh", "\x80\x8a\x9c\x9f", -1, 12}};
     for (const auto& w : widened) {
         WCHAR wide[16];
         SetLastError(0);

@@ -1,7 +1,6 @@
-// A real Win32 (Wine here, Windows itself as well): the themed controls the
-// program's manifest asks for, a scratch folder, and the user played with
-// the messages the system makes of clicks and keys. The keys and files the
-// cases make are removed afterwards.
+// A real Win32 (Wine here): the themed controls the program's manifest asks
+// for, a scratch folder and registry key removed afterwards, and the user
+// played with the messages the system makes of clicks and keys.
 #include "conformance.h"
 
 #include <commctrl.h>
@@ -23,11 +22,10 @@ bool Start()
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof temp, temp);
     g_folder = temp + ("twkconf" + std::to_string(GetCurrentProcessId())) + "\\";
-    if (!CreateDirectoryA(g_folder.c_str(), NULL)) {
+    bool made = CreateDirectoryA(g_folder.c_str(), NULL);
+    if (!made)
         std::fprintf(stderr, "conformance: no scratch folder (error %lu)\n", GetLastError());
-        return false;
-    }
-    return true;
+    return made;
 }
 
 bool Finish()

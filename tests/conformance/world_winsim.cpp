@@ -18,8 +18,6 @@ bool Start()
     winsim::Reset();
     winsim::SetProgramResources(g_programResources, g_programResources_size);
     sim::DiskSpec disk;
-    disk.friendlyName = "Conformance Disk";
-    disk.instanceId = "IDE\\DiskConformance\\1";
     disk.size = 32ull << 20;
     // One FAT partition a track in, at C:.
     disk.partitions.push_back({0, 63, (std::uint32_t)(disk.size / 512) - 63, 0x06, false, "fat",
