@@ -8,48 +8,31 @@
 
 #include "app/platform.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdarg>
-#include <cstddef>
+#include <string>
+#include <vector>
 
-namespace conformance {
-
-// One transcript line; printed when it goes out of scope.
-class Line {
-public:
-    Line(const char* group, const char* step);
+// One transcript line: the case, the step, then the answers in the order
+// they are set, in printable ASCII; printed when it goes out of scope.
+// Building it leaves the last error alone.
+struct Line : nlohmann::ordered_json {
+    Line(const char* group, const char* step) : basic_json({{"case", group}, {"step", step}}) {}
     ~Line();
-    Line(const Line&) = delete;
-    Line& operator=(const Line&) = delete;
-
-    Line& Num(const char* name, long long value);
-    Line& Flag(const char* name, bool value);
-    Line& Text(const char* name, const char* text);
-    Line& Text(const char* name, const char* text, std::size_t length);
-    Line& Hex(const char* name, const void* bytes, std::size_t length);
-
-private:
-    void Append(const char* piece, std::size_t length);
-    void Append(const char* piece);
-    void Key(const char* name);
-    char text_[4096] = {};
-    std::size_t length_ = 0;
 };
 
-// Where the transcript goes: a file, or standard output for a null path.
-bool OpenTranscript(const char* path);
-void CloseTranscript();
+// A step of one call: its answer, and where it failed, the error it left.
+void Step(const char* group, const char* step, bool failed, const nlohmann::ordered_json& answer);
 
-// The cases, in transcript order.
+inline std::vector<BYTE> Bytes(const void* p, std::size_t n) { return {(BYTE*)p, (BYTE*)p + n}; }
+
 void RegistryCase();
 void FilesCase();
-void MemoryCase();
 void ModulesCase();
 void DialogCase();
-void FormatCase();
 void TextCase();
 void DrivesCase();
-
-} // namespace conformance
 
 // What each side provides in its own way.
 namespace world {
@@ -59,16 +42,15 @@ namespace world {
 bool Start();
 bool Finish();
 
-// Stores a value under HKEY_LOCAL_MACHINE\keyPath, making the keys on the way.
-bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
+// Under HKEY_LOCAL_MACHINE\keyPath, making the keys on the way.
+void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size);
 
 // The folder the file cases work in, ending in a backslash.
 const char* FileFolder();
 
-// The resource library in the system directory, built from
-// tests/native/fixtures/pe_resources.rc for each side; a library of the same
-// name without resources lies in the program's folder.
+// In the system directory, built from tests/native/fixtures/pe_resources.rc;
+// one of the same name without resources lies in the program's folder.
 const char kResourceLibrary[] = "twkres.dll";
 
 // Once the dialog waits for the user, it is sent kRunSteps.
@@ -76,14 +58,14 @@ const UINT kRunSteps = WM_USER + 0x100;
 void WhenWaiting(HWND dialog);
 
 // The user: clicks a button or a notifying static, types into an edit box
-// (replacing its text), presses Enter in the dialog.
+// over its text, presses Enter in the dialog.
 void Click(HWND control);
 void Type(HWND edit, const char* text);
 void PressEnter(HWND dialog);
 
-// The system's own formatter where there is one (wsprintfA); on the
-// simulated Windows, which has none, the product's formatter stands in.
-int SystemFormat(char* buffer, int size, const char* format, va_list args);
+// wsprintfA (at most 1024 characters); on winsim, which has none, the
+// product's formatter.
+int SystemFormat(char* buffer, const char* format, va_list args);
 
 } // namespace world
 

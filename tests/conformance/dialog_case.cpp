@@ -1,162 +1,84 @@
-// USER32 on a dialog made from the program's own main dialog template: its
-// controls, icon and class cursor, the sorted disk list, the label box and
-// its limit, the check boxes, enabled states and Enter. The dialog
-// procedure is this case's, not the product's.
+// USER32 on the program's main dialog template, with this case's procedure:
+// its controls, icon and class cursor, the sorted disk list, the label box
+// and its limit, a check box, Enter and the banner.
 #include "conformance.h"
 
 #include "res/resource.h"
 
-#include <cstring>
-
-namespace conformance {
-
-namespace {
-
-const int kLabelLimit = 11;
-const int kTemplateIds[] = {IDOK, IDC_DISK_LIST, IDC_LABEL, IDC_REFRESH, IDC_FORCE_DISMOUNT,
-                            IDC_ENABLE_LBA, IDC_KEEP_MBR_CODE, IDC_QUICK_FORMAT, IDC_STATUS,
-                            IDC_ABOUT, IDC_BANNER};
+static const int kTemplateIds[] = {IDOK, IDC_DISK_LIST, IDC_LABEL, IDC_REFRESH, IDC_FORCE_DISMOUNT,
+                                   IDC_ENABLE_LBA, IDC_KEEP_MBR_CODE, IDC_QUICK_FORMAT,
+                                   IDC_STATUS, IDC_ABOUT, IDC_BANNER};
 
 // Disk names and sizes as the list shows them, in an order no sort gives:
 // case, digits, spaces and punctuation, and two equal texts.
-const char* const kDiskNames[] = {
-    "Kingmax Flash Disk USB Device 67Mb [F:\\]",
-    "Generic Flash Disk USB Device 1000Mb",
-    "generic flash disk usb device 67Mb",
-    "Generic Flash Disk USB Device 67Mb [E:\\]",
-    "Generic Flash Disk USB Device 67Mb",
-    "Generic Flash Disk USB Device 67Mb",
-    "Generic Flash Disk USB Device 128Mb",
-    "USB 2.0 Disk 128Mb",
-    "USB2.0 Disk 128Mb",
-    "USB  Disk 128Mb",
-    "USB-Disk 128Mb",
-    "USB_Disk 128Mb",
-    "USB's Disk 128Mb",
-    "(none) 1Mb",
-    "[none] 1Mb",
-    "9 disk",
-    "co-op disk",
-    "coop disk",
-    "Disk 1,5Gb",
-    "Disk 1.5Gb",
-    "Disk 15Gb",
+static const char* const kDiskNames[] = {
+    "Kingmax Flash Disk USB Device 67Mb [F:\\]", "Generic Flash Disk USB Device 1000Mb",
+    "generic flash disk usb device 67Mb", "Generic Flash Disk USB Device 67Mb [E:\\]",
+    "Generic Flash Disk USB Device 67Mb", "Generic Flash Disk USB Device 67Mb",
+    "Generic Flash Disk USB Device 128Mb", "USB 2.0 Disk 128Mb", "USB2.0 Disk 128Mb",
+    "USB  Disk 128Mb", "USB-Disk 128Mb", "USB_Disk 128Mb", "USB's Disk 128Mb", "(none) 1Mb",
+    "[none] 1Mb", "9 disk", "co-op disk", "coop disk", "Disk 1,5Gb", "Disk 1.5Gb", "Disk 15Gb",
 };
 
-LRESULT ToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam = 0)
+// The list filled, read and refreshed as the product does it.
+static void DiskList(HWND list)
 {
-    return SendDlgItemMessageA(dialog, IDC_DISK_LIST, message, wParam, lParam);
-}
-
-void PrintList(HWND dialog, const char* step)
-{
-    LRESULT count = ToList(dialog, CB_GETCOUNT, 0);
-    Line("dialog", step).Num("count", count).Num("selected", ToList(dialog, CB_GETCURSEL, 0));
-    for (LRESULT i = 0; i < count; i++) {
+    auto send = [list](UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessageA(list, message, wParam, lParam);
+    };
+    // Each item carries its place in kDiskNames, as the product's carry
+    // drive numbers, set where the list put it.
+    LPARAM n = 0;
+    for (const char* name : kDiskNames)
+        send(CB_SETITEMDATA, send(CB_ADDSTRING, 0, (LPARAM)name), n++);
+    Line line("dialog", "sorted list: text, length, data");
+    for (WPARAM i = 0; i < (WPARAM)send(CB_GETCOUNT); i++) {
         char text[100] = "";
-        LRESULT length = ToList(dialog, CB_GETLBTEXTLEN, (WPARAM)i);
+        LRESULT length = send(CB_GETLBTEXTLEN, i);
         if (length >= 0 && length < (LRESULT)sizeof text)
-            ToList(dialog, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
-        Line("dialog", "item")
-            .Num("at", i)
-            .Text("text", text)
-            .Num("length", length)
-            .Num("data", ToList(dialog, CB_GETITEMDATA, (WPARAM)i));
+            send(CB_GETLBTEXT, i, (LPARAM)text);
+        line["items"].push_back({text, length, send(CB_GETITEMDATA, i)});
     }
-}
-
-void DiskList(HWND dialog)
-{
-    // Each item carries its place in kDiskNames, as the product's carry drive numbers.
-    int n = 0;
-    for (const char* name : kDiskNames) {
-        LRESULT at = ToList(dialog, CB_ADDSTRING, 0, (LPARAM)name);
-        LRESULT set = ToList(dialog, CB_SETITEMDATA, (WPARAM)at, n);
-        Line("dialog", "add").Text("text", name).Num("at", at).Flag("data set", set != CB_ERR);
-        n++;
-    }
-    PrintList(dialog, "sorted list");
-
-    Line("dialog", "select").Num("result", ToList(dialog, CB_SETCURSEL, 3));
-    LRESULT at = ToList(dialog, CB_ADDSTRING, 0, (LPARAM)"!first");
-    Line("dialog", "add before the selection")
-        .Num("at", at)
-        .Num("selected", ToList(dialog, CB_GETCURSEL, 0));
-    LRESULT count = ToList(dialog, CB_GETCOUNT, 0);
-    Line("dialog", "out of range")
-        .Num("text length", ToList(dialog, CB_GETLBTEXTLEN, (WPARAM)count))
-        .Num("get data", ToList(dialog, CB_GETITEMDATA, (WPARAM)count))
-        .Num("set data", ToList(dialog, CB_SETITEMDATA, (WPARAM)count, 5));
-    Line("dialog", "select none")
-        .Num("result", ToList(dialog, CB_SETCURSEL, (WPARAM)-1))
-        .Num("selected", ToList(dialog, CB_GETCURSEL, 0));
-    ToList(dialog, CB_SETCURSEL, 1);
-    ToList(dialog, CB_RESETCONTENT, 0);
-    PrintList(dialog, "reset");
-
-    // A refresh as the product makes it: the remembered position may now
+    // A refresh: reset with an item selected; the remembered position may
     // lie past the end of the new list.
-    ToList(dialog, CB_ADDSTRING, 0, (LPARAM)"Generic Flash Disk USB Device 67Mb");
-    Line("dialog", "select past the end after a reset")
-        .Num("result", ToList(dialog, CB_SETCURSEL, 1))
-        .Num("selected", ToList(dialog, CB_GETCURSEL, 0));
-    ToList(dialog, CB_RESETCONTENT, 0);
+    line["select, none, selected"] = {send(CB_SETCURSEL, 3), send(CB_SETCURSEL, -1),
+                                      send(CB_GETCURSEL)};
+    send(CB_SETCURSEL, 1);
+    send(CB_RESETCONTENT);
+    line["reset: count, selected"] = {send(CB_GETCOUNT), send(CB_GETCURSEL)};
+    send(CB_ADDSTRING, 0, (LPARAM) "Generic Flash Disk USB Device 67Mb");
+    line["select past the end, selected"] = {send(CB_SETCURSEL, 1), send(CB_GETCURSEL)};
+    send(CB_RESETCONTENT);
 }
 
-void PrintLabel(HWND dialog, const char* step)
-{
-    char text[64];
-    UINT length = GetDlgItemTextA(dialog, IDC_LABEL, text, sizeof text);
-    Line("dialog", step).Text("text", text).Num("length", length);
-}
-
-void LabelBox(HWND dialog)
+// Typed past its limit, set past it, read into a short buffer, typed over.
+static void LabelBox(HWND dialog)
 {
     HWND label = GetDlgItem(dialog, IDC_LABEL);
-    SendDlgItemMessageA(dialog, IDC_LABEL, EM_LIMITTEXT, kLabelLimit, 0);
-    Line("dialog", "label limit").Num("limit", SendMessageA(label, EM_GETLIMITTEXT, 0, 0));
+    SendMessageA(label, EM_LIMITTEXT, 11, 0);
+    Line line("dialog", "label box");
+    auto read = [&](int size) {
+        char text[64] = "";
+        UINT length = GetDlgItemTextA(dialog, IDC_LABEL, text, size);
+        line["texts"].push_back({text, length});
+    };
     world::Type(label, "DOSBOOT DISK ONE");
-    PrintLabel(dialog, "typed past the limit");
-    Line("dialog", "set text past the limit")
-        .Flag("ok", SetDlgItemTextA(dialog, IDC_LABEL, "A TEXT LONGER THAN ELEVEN"));
-    PrintLabel(dialog, "text set");
-    char small[5];
-    std::memset(small, 'x', sizeof small);
-    UINT length = GetDlgItemTextA(dialog, IDC_LABEL, small, sizeof small);
-    Line("dialog", "read into a small buffer").Text("text", small).Num("length", length);
+    read(64);
+    SetDlgItemTextA(dialog, IDC_LABEL, "A TEXT LONGER THAN ELEVEN");
+    read(64);
+    read(5);
     world::Type(label, "NEW");
-    PrintLabel(dialog, "typed over it");
-    world::Type(GetDlgItem(dialog, IDC_STATUS), "typed");
-    char status[16];
-    GetDlgItemTextA(dialog, IDC_STATUS, status, sizeof status);
-    Line("dialog", "typed into the read-only status").Text("text", status);
+    read(64);
 }
 
-void PrintCheck(HWND dialog, const char* step, int id)
+// Clicks on a check box; Enter, which goes to the default button, focused
+// or not, and not while it is disabled; a click on the notifying banner.
+static void Buttons(HWND dialog)
 {
-    Line("dialog", step)
-        .Num("checked", IsDlgButtonChecked(dialog, id))
-        .Num("check", SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0));
-}
-
-void Buttons(HWND dialog)
-{
-    HWND quick = GetDlgItem(dialog, IDC_QUICK_FORMAT);
-    PrintCheck(dialog, "check box at first", IDC_QUICK_FORMAT);
-    world::Click(quick);
-    PrintCheck(dialog, "clicked once", IDC_QUICK_FORMAT);
-    world::Click(quick);
-    PrintCheck(dialog, "clicked twice", IDC_QUICK_FORMAT);
-    SendMessageA(quick, BM_SETCHECK, BST_CHECKED, 0);
-    PrintCheck(dialog, "checked by message", IDC_QUICK_FORMAT);
-
-    Line("dialog", "disable").Flag("was disabled", EnableWindow(quick, FALSE) != 0);
-    Line("dialog", "disable again").Flag("was disabled", EnableWindow(quick, FALSE) != 0);
-    Line("dialog", "disabled").Flag("enabled", IsWindowEnabled(quick) != 0);
-    Line("dialog", "enable").Flag("was disabled", EnableWindow(quick, TRUE) != 0);
-    Line("dialog", "enabled").Flag("enabled", IsWindowEnabled(quick) != 0);
-
-    // Enter goes to the default button, which may not be the focused one.
+    for (const char* step : {"check box", "clicked once", "clicked twice"}) {
+        Line("dialog", step)["checked"] = IsDlgButtonChecked(dialog, IDC_QUICK_FORMAT);
+        world::Click(GetDlgItem(dialog, IDC_QUICK_FORMAT));
+    }
     world::Type(GetDlgItem(dialog, IDC_LABEL), "X");
     Line("dialog", "enter in the label box");
     world::PressEnter(dialog);
@@ -172,97 +94,53 @@ void Buttons(HWND dialog)
     world::Click(GetDlgItem(dialog, IDC_BANNER));
 }
 
-// The About box, opened from the main dialog, reads its title's class cursor
-// and closes at once.
-INT_PTR CALLBACK AboutProcedure(HWND about, UINT message, WPARAM, LPARAM)
-{
-    if (message != WM_INITDIALOG)
-        return FALSE;
-    EndDialog(about, (INT_PTR)GetClassLongPtrA(GetDlgItem(about, IDC_ABOUT_TITLE), GCLP_HCURSOR));
-    return TRUE;
-}
+static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Class data belongs to the class: the hand set through the banner reaches
-// every static control of the process, the About box's among them.
-void ClassCursor(HWND dialog)
-{
-    HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
-    HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
-    HWND banner = GetDlgItem(dialog, IDC_BANNER);
-    ULONG_PTR previous = SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)hand);
-    INT_PTR seen = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
-                                   AboutProcedure, 0);
-    SetClassLongPtrA(banner, GCLP_HCURSOR, (LONG_PTR)arrow);
-    Line("dialog", "class cursor")
-        .Flag("was the arrow", previous == (ULONG_PTR)arrow)
-        .Flag("another dialog's static has the hand", seen == (INT_PTR)hand);
-}
-
-void Steps(HWND dialog)
+static void Template(HWND dialog)
 {
     char caption[32];
     int length = GetWindowTextA(dialog, caption, sizeof caption);
-    Line("dialog", "caption").Text("text", caption).Num("length", length);
-    for (int id : kTemplateIds) {
-        HWND control = GetDlgItem(dialog, id);
-        Line("dialog", "control").Num("id", id).Flag("found", control != NULL).Num(
-            "its id", control ? GetDlgCtrlID(control) : 0);
-    }
-    Line("dialog", "missing control").Flag("found", GetDlgItem(dialog, 4242) != NULL);
-    // The program's icon, loaded twice and set as the dialog's big icon twice.
-    HICON icon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP));
-    HICON again = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP));
-    LRESULT first = SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)icon);
-    LRESULT second = SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)icon);
-    Line("dialog", "icon")
-        .Flag("loaded", icon != NULL)
-        .Flag("same when loaded again", again == icon)
-        .Flag("replaced none", first == 0)
-        .Flag("then replaced itself", (HICON)second == icon);
-    ClassCursor(dialog);
-    DiskList(dialog);
-    LabelBox(dialog);
-    Buttons(dialog);
+    Line line("dialog", "template");
+    line["caption"] = {caption, length};
+    for (int id : kTemplateIds)
+        line["controls found"].push_back(GetDlgItem(dialog, id) != NULL);
+    line["missing control found"] = GetDlgItem(dialog, 4242) != NULL;
+    line["icon"] = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_APP)) != NULL;
+    // Class data belongs to the class: the hand set through the banner
+    // reaches every static control of the process, the About box's too.
+    HCURSOR hand = LoadCursorA(NULL, IDC_HAND);
+    SetClassLongPtrA(GetDlgItem(dialog, IDC_BANNER), GCLP_HCURSOR, (LONG_PTR)hand);
+    INT_PTR seen = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog,
+                                   Procedure, 1);
+    line["about box's title has the hand"] = seen == (INT_PTR)hand;
 }
 
-// Commands from the buttons and the banner, as the product's procedure
-// takes them; the edit and list boxes' notifications it ignores.
-void PrintCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
+// The About box (opened with 1) ends at once with its title's class cursor.
+static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     int id = LOWORD(wParam);
-    if (id == IDC_LABEL || id == IDC_STATUS || id == IDC_DISK_LIST)
-        return;
-    Line("dialog", "command")
-        .Num("id", id)
-        .Num("code", HIWORD(wParam))
-        .Flag("from its control", (HWND)lParam == GetDlgItem(dialog, id));
-}
-
-INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
+    if (message == WM_INITDIALOG && lParam == 1)
+        EndDialog(dialog, (INT_PTR)GetClassLongPtrA(GetDlgItem(dialog, IDC_ABOUT_TITLE),
+                                                    GCLP_HCURSOR));
+    else if (message == WM_INITDIALOG)
         world::WhenWaiting(dialog);
-        return TRUE;
-    case world::kRunSteps:
-        Steps(dialog);
+    if (message == world::kRunSteps) {
+        Template(dialog);
+        DiskList(GetDlgItem(dialog, IDC_DISK_LIST));
+        LabelBox(dialog);
+        Buttons(dialog);
         EndDialog(dialog, 77);
-        return TRUE;
-    case WM_COMMAND:
-        PrintCommand(dialog, wParam, lParam);
-        return FALSE;
-    default:
-        return FALSE;
     }
+    // Commands from the buttons and the banner, as the product's procedure
+    // takes them; the edit and list boxes' notifications it ignores.
+    if (message == WM_COMMAND && id != IDC_LABEL && id != IDC_STATUS && id != IDC_DISK_LIST)
+        Line("dialog", "command: id, code, from its control")["sent"] = {
+            id, HIWORD(wParam), (HWND)lParam == GetDlgItem(dialog, id)};
+    return message == WM_INITDIALOG || message == world::kRunSteps;
 }
-
-} // namespace
 
 void DialogCase()
 {
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL,
-                                     Procedure, 0);
-    Line("dialog", "ended").Num("result", (long long)result);
+    Line("dialog", "ended")["result"] =
+        DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, Procedure, 0);
 }
-
-} // namespace conformance

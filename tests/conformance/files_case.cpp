@@ -1,161 +1,98 @@
-// Files on a drive as the product writes the DOS files: created over what
-// is there, opened again to patch a byte, shared with readers only.
+// The DOS files as the product writes them: kept in movable, zeroed global
+// memory (an empty file makes an empty block), created over what is there,
+// opened again to patch a byte, shared with readers only.
 #include "conformance.h"
 
-#include <cstring>
+// Set before calls whose success may set the error too.
+static const DWORD kMarkError = 0xDEAD;
 
-namespace conformance {
-
-namespace {
-
-const DWORD kMarkError = 0xDEAD; // set before calls whose success sets the error too
-
-struct Path {
-    explicit Path(const char* name)
-    {
-        std::strcpy(text, world::FileFolder());
-        std::strcat(text, name);
-    }
-    char text[300];
-};
-
-HANDLE Open(const Path& path, DWORD access, DWORD share, DWORD disposition)
+// Locked and unlocked once, as the product does: unlocked, without an error.
+static void MemoryBlocks()
 {
-    SetLastError(kMarkError);
-    return CreateFileA(path.text, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
+    for (SIZE_T bytes : {10, 0}) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+        BYTE* locked = block ? (BYTE*)GlobalLock(block) : NULL;
+        SetLastError(kMarkError);
+        Line("memory", "alloc: size, lock, unlock, free")["answers"] = {
+            block ? (long long)GlobalSize(block) : -1, Bytes(locked, locked ? bytes : 0),
+            locked ? (long long)GlobalUnlock(block) : -1, locked ? (long long)GetLastError() : -1,
+            block && !GlobalFree(block)};
+    }
 }
 
-// Prints an open's outcome, and the error where it failed or where it
-// created a file (0, or ERROR_ALREADY_EXISTS when there was one).
-HANDLE Opened(const char* step, HANDLE file, bool creates = false)
+// An open's outcome, and the error where it failed or where it created a
+// file (0, or ERROR_ALREADY_EXISTS when there was one).
+static HANDLE Open(const char* step, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING,
+                   const char* name = "TWKFILE1.BIN")
 {
+    SetLastError(kMarkError);
+    HANDLE file = CreateFileA((world::FileFolder() + std::string(name)).c_str(), access, share,
+                              NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
     bool valid = file != INVALID_HANDLE_VALUE;
-    Line line("files", step);
-    line.Flag("valid", valid);
-    if (!valid || creates)
-        line.Num("error", GetLastError());
+    Step("files", step, !valid || disposition == CREATE_ALWAYS, valid);
     return file;
 }
 
-// An open beside another, closed again at once.
-void TryOpen(const char* step, const Path& path, DWORD access, DWORD share, DWORD disposition)
+// Writes the bytes given, or reads length bytes for none: the count moved,
+// and what was read.
+static void Move(const char* step, HANDLE file, DWORD length, const char* bytes = nullptr)
 {
-    HANDLE file = Opened(step, Open(path, access, share, disposition));
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-}
-
-void Write(const char* step, HANDLE file, const char* bytes, DWORD length)
-{
-    DWORD written = 0xFFFF;
-    BOOL ok = WriteFile(file, bytes, length, &written, NULL);
-    Line line("files", step);
-    line.Flag("ok", ok).Num("written", written);
-    if (!ok)
-        line.Num("error", GetLastError());
-}
-
-void Read(const char* step, HANDLE file, DWORD length)
-{
-    char bytes[32];
-    DWORD read = 0xFFFF;
-    BOOL ok = ReadFile(file, bytes, length, &read, NULL);
-    Line line("files", step);
-    line.Flag("ok", ok).Num("read", read);
-    if (ok)
-        line.Text("bytes", bytes, read);
-    else
-        line.Num("error", GetLastError());
+    char read[32];
+    DWORD moved = 0xFFFF;
+    BOOL ok = bytes ? WriteFile(file, bytes, length, &moved, NULL)
+                    : ReadFile(file, read, length, &moved, NULL);
+    Step("files", step, !ok, {moved, std::string(read, ok && !bytes ? moved : 0)});
 }
 
 // Moves by a 64-bit distance, as the product does, or by a 32-bit one.
-void Seek(const char* step, HANDLE file, LONG distance, DWORD method, bool withHigh = true)
+static void Seek(const char* step, HANDLE file, LONG distance, DWORD method, bool withHigh = true)
 {
     LONG high = distance < 0 ? -1 : 0;
     SetLastError(kMarkError);
     DWORD low = SetFilePointer(file, distance, withHigh ? &high : NULL, method);
-    Line line("files", step);
-    line.Num("low", low);
-    if (withHigh)
-        line.Num("high", high);
-    if (low == INVALID_SET_FILE_POINTER)
-        line.Num("error", GetLastError());
+    Step("files", step, low == INVALID_SET_FILE_POINTER, {low, withHigh ? high : 0});
 }
-
-void Close(const char* step, HANDLE file)
-{
-    BOOL ok = CloseHandle(file);
-    Line line("files", step);
-    line.Flag("ok", ok);
-    if (!ok)
-        line.Num("error", GetLastError());
-}
-
-} // namespace
 
 void FilesCase()
 {
-    const Path path("TWKFILE1.BIN");
-    HANDLE file = Opened("create", Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), true);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    Write("write", file, "HELLO", 5);
-    Close("close", file);
+    MemoryBlocks();
+    for (const char* step : {"create", "create over existing"}) {
+        HANDLE file = Open(step, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+        Seek("length after create", file, 0, FILE_END);
+        Move("write", file, 11, "HELLO WORLD");
+        Step("files", "close", !CloseHandle(file), nullptr);
+    }
+    Open("open missing", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, "TWKNONE.BIN");
 
-    file = Opened("create over existing",
-                  Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), true);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    Seek("length after create over existing", file, 0, FILE_END);
-    Write("write", file, "HELLO WORLD", 11);
-    Close("close", file);
-
-    TryOpen("open missing", Path("TWKNONE.BIN"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-
-    // A writer that shares with readers only, as the product opens its files.
-    HANDLE writer = Opened("open writer", Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
-    if (writer == INVALID_HANDLE_VALUE)
-        return;
-    TryOpen("second writer", path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
-    TryOpen("reader that will not share writing", path, GENERIC_READ, FILE_SHARE_READ,
-            OPEN_EXISTING);
-    TryOpen("reader that shares writing", path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-            OPEN_EXISTING);
-    TryOpen("create over an open file", path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    Close("close writer", writer);
+    // A writer that shares with readers only, as the product opens its
+    // files, and other opens beside it (closing a failed one does nothing).
+    HANDLE writer = Open("open writer", GENERIC_WRITE, FILE_SHARE_READ);
+    CloseHandle(Open("second writer", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ));
+    CloseHandle(Open("reader that will not share writing", GENERIC_READ, FILE_SHARE_READ));
+    CloseHandle(Open("reader that shares writing", GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE));
+    CloseHandle(Open("create over an open file", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+    Step("files", "close writer", !CloseHandle(writer), nullptr);
 
     // Patching as the product does: seek, read, seek back, write.
-    file = Opened("open to patch",
-                  Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
-    if (file == INVALID_HANDLE_VALUE)
-        return;
+    HANDLE file = Open("open to patch", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     Seek("seek past the end", file, 20, FILE_BEGIN);
-    Write("write one byte there", file, "Z", 1);
+    Move("write one byte there", file, 1, "Z");
     Seek("length", file, 0, FILE_END);
     Seek("seek to start", file, 0, FILE_BEGIN);
-    Read("read the text", file, 11);
-    Seek("seek to the byte", file, 20, FILE_BEGIN);
-    Read("read the byte", file, 1);
-    Read("read at the end", file, 4);
+    Move("read the text and the gap", file, 21);
+    Move("read at the end", file, 4);
     Seek("seek far past the end", file, 100, FILE_BEGIN);
-    Read("read past the end", file, 4);
+    Move("read past the end", file, 4);
     Seek("seek before the start", file, -1, FILE_BEGIN);
     Seek("seek before the start, 32 bits", file, -1, FILE_BEGIN, false);
     Seek("where the pointer stayed", file, 0, FILE_CURRENT);
-
-    HANDLE reader = Opened("open reader beside it",
-                           Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    if (reader != INVALID_HANDLE_VALUE) {
-        Write("write on a reader", reader, "X", 1);
-        Close("close reader", reader);
-    }
-    Close("close", file);
-    Close("close again", file);
-    file = Opened("open writer only", Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
-    if (file != INVALID_HANDLE_VALUE) {
-        Read("read on a writer", file, 1);
-        Close("close", file);
-    }
+    HANDLE reader = Open("open reader beside it", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    Move("write on a reader", reader, 1, "X");
+    Step("files", "close reader", !CloseHandle(reader), nullptr);
+    Step("files", "close", !CloseHandle(file), nullptr);
+    Step("files", "close again", !CloseHandle(file), nullptr);
+    file = Open("open writer only", GENERIC_WRITE, FILE_SHARE_READ);
+    Move("read on a writer", file, 1);
+    Step("files", "close", !CloseHandle(file), nullptr);
 }
-
-} // namespace conformance

@@ -1,58 +1,56 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
-//
-// What only winsim vouches for. No transcript compares these, because Wine
-// cannot show them or shows them otherwise than Windows; each is modelled
-// for the reason given.
-// - Disk and volume control requests on \\.\PHYSICALDRIVEn and \\.\X:
-//   (geometry, partition information, device numbers, drive layouts read
-//   and set, lock, unlock, dismount) and sector transfers on those handles:
-//   Wine has no raw disks. Modelled on the structures and return rules
-//   winioctl.h documents (a layout buffer too small fails with
+// What only winsim vouches for (Wine cannot show it, or shows it otherwise
+// than Windows), and what it is modelled on:
+// - Disk and volume requests on \\.\PHYSICALDRIVEn and \\.\X: (geometry,
+//   partition information, device numbers, layouts, lock, unlock, dismount)
+//   and sector transfers: Wine has no raw disks. winioctl.h's structures and
+//   documented rules (a layout buffer too small fails with
 //   ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take whole sectors).
-// - The format library's FormatEx: Wine has no fmifs.dll. mkfs.fat formats
-//   with the cluster sizes Windows XP's format picks, and writes BIOS drive
-//   00h into the boot sector of removable media and 80h on a fixed disk, as
-//   Windows' format does (the reason the program sets 80h itself).
-// - Volume names and mount points (GetVolumeNameForVolumeMountPointA,
-//   SetVolumeMountPointA) and the letter the mount manager gives a new
-//   partition by itself: Wine's mount manager knows only its own drives.
-//   Modelled on the documented \\?\Volume{GUID}\ names and on the first
-//   free letter from C: that Windows gives a new removable volume.
-// - The registry Windows keeps of disks and letters (the Disk service's
-//   Enum key, devices' FriendlyName, MountedDevices): a Wine prefix has none.
-//   Modelled on the keys and values Windows XP writes.
-// - CB_SETCURSEL past the end clears the selection: its documentation says
-//   so, and Wine keeps the old one. The dialog case selects past the end
-//   only with nothing selected, as the program does right after a reset.
-// - GetVolumeInformationA wants the root's trailing backslash ("C:\"), as
-//   its documentation says; Wine also takes "C:". The program always passes
-//   the backslash.
-// - A disabled control, or any control of a disabled dialog, takes no click
-//   or key: Windows gives no input to a disabled window. The cases play the
-//   user with messages sent straight to the control, which Windows delivers
-//   whatever the state, so they cannot show it.
+// - FormatEx: Wine has no fmifs.dll. mkfs.fat with Windows XP's cluster
+//   sizes; BIOS drive 00h in the boot sector of removable media, 80h on a
+//   fixed disk, as Windows' format writes (why the program sets 80h itself).
+// - Volume names, mount points, the letter a new partition gets, the
+//   registry of disks and letters (Enum keys, FriendlyName, MountedDevices):
+//   Wine knows only its own drives. The documented \\?\Volume{GUID}\ names,
+//   the first free letter from C:, the keys Windows XP writes.
+// - CB_SETCURSEL past the end clears the selection, as documented (Wine
+//   keeps it); the program does it only with nothing selected.
+// - GetVolumeInformationA wants the root's backslash, as documented (Wine
+//   also takes "C:"); the program always passes it.
+// - A disabled window takes no input; the cases send the user's messages
+//   straight to the controls, which Windows delivers whatever the state.
 #include "conformance.h"
 
 #include <cstdio>
 
+static std::FILE* g_out = stdout;
+
+Line::~Line()
+{
+    std::fprintf(g_out, "%s\n", dump(-1, ' ', true, error_handler_t::replace).c_str());
+    std::fflush(g_out);
+}
+
+void Step(const char* group, const char* step, bool failed, const nlohmann::ordered_json& answer)
+{
+    DWORD error = GetLastError();
+    Line line(group, step);
+    line["answer"] = answer;
+    if (failed)
+        line["error"] = error;
+}
+
 int main(int argc, char** argv)
 {
-    const char* path = argc > 1 ? argv[1] : nullptr;
-    if (!conformance::OpenTranscript(path)) {
-        std::fprintf(stderr, "conformance: cannot write %s\n", path ? path : "the transcript");
+    if (argc > 1 && !(g_out = std::fopen(argv[1], "wb"))) {
+        std::fprintf(stderr, "conformance: cannot write %s\n", argv[1]);
         return 2;
     }
     if (!world::Start())
         return 2;
-    conformance::RegistryCase();
-    conformance::FilesCase();
-    conformance::MemoryCase();
-    conformance::ModulesCase();
-    conformance::DialogCase();
-    conformance::FormatCase();
-    conformance::TextCase();
-    conformance::DrivesCase();
+    for (auto run : {RegistryCase, FilesCase, ModulesCase, DialogCase, TextCase, DrivesCase})
+        run();
     bool clean = world::Finish();
-    conformance::CloseTranscript();
+    std::fclose(g_out);
     return clean ? 0 : 1;
 }

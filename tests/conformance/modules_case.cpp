@@ -5,99 +5,56 @@
 
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstring>
 
-namespace conformance {
-
-namespace {
-
-LPCSTR const kDialogType = MAKEINTRESOURCEA(5);
-LPCSTR const kDataType = MAKEINTRESOURCEA(10);
-
-// Finds, sizes, loads and locks one resource and prints its bytes.
-void Resource(HMODULE module, const char* step, LPCSTR name, LPCSTR type, DWORD shown = 64)
+// Finds, sizes, loads, locks and frees one resource: its size, first bytes
+// and what freeing it returned.
+static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWORD shown = 64)
 {
-    HRSRC found = FindResourceA(module, name, type);
-    Line line("modules", step);
-    line.Flag("found", found != NULL);
-    if (!found) {
-        line.Num("error", GetLastError());
-        return;
-    }
-    DWORD size = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    DWORD size = found ? SizeofResource(module, found) : 0;
+    HGLOBAL loaded = found ? LoadResource(module, found) : NULL;
     const void* bytes = loaded ? LockResource(loaded) : NULL;
-    line.Num("size", size).Flag("loaded", loaded != NULL);
-    if (bytes)
-        line.Hex("bytes", bytes, size < shown ? size : shown);
-    if (loaded)
-        line.Num("freed", FreeResource(loaded));
+    DWORD kept = bytes ? std::min(size, shown) : 0;
+    Step("modules", step, !found, {size, Bytes(bytes, kept), loaded ? FreeResource(loaded) : -1});
 }
 
-} // namespace
+static HMODULE Load(const char* step, const std::string& name)
+{
+    SetLastError(0);
+    HMODULE library = LoadLibraryA(name.c_str());
+    Step("modules", step, !library, library != NULL);
+    return library;
+}
 
 void ModulesCase()
 {
     char directory[260];
     UINT length = GetSystemDirectoryA(directory, sizeof directory);
-    char small[260];
     // The sizes asked for when the path does not fit, terminator included.
-    Line("modules", "system directory")
-        .Flag("fits", length > 0 && length == std::strlen(directory))
-        .Num("needed without buffer", (long long)GetSystemDirectoryA(NULL, 0) - length)
-        .Num("needed with one short", (long long)GetSystemDirectoryA(small, length) - length);
-
-    char path[300];
-    std::strcpy(path, directory);
-    std::strcat(path, "\\twknone.dll");
-    SetLastError(0);
-    HMODULE none = LoadLibraryA(path);
-    Line("modules", "load missing library").Flag("loaded", none != NULL).Num("error", GetLastError());
-    if (none)
-        FreeLibrary(none);
-
+    Line("modules", "system directory, sizes asked beyond it")["sizes"] = {
+        length > 0 && length == std::strlen(directory),
+        (long long)GetSystemDirectoryA(NULL, 0) - length,
+        (long long)GetSystemDirectoryA(std::string(length, 'x').data(), length) - length};
+    const std::string system = std::string(directory) + "\\";
+    Load("load missing library", system + "twknone.dll");
     // A bare name is looked for in the program's folder before the system
     // directory: the library there has no resources.
-    HMODULE planted = LoadLibraryA(world::kResourceLibrary);
-    Line("modules", "load by bare name").Flag("loaded", planted != NULL);
-    if (planted) {
-        Resource(planted, "resource of the library found", "#1", "BINFILE");
-        Line("modules", "free it").Flag("ok", FreeLibrary(planted));
-    }
-
-    std::strcpy(path, directory);
-    std::strcat(path, "\\");
-    std::strcat(path, world::kResourceLibrary);
-    HMODULE library = LoadLibraryA(path);
-    Line("modules", "load by full path").Flag("loaded", library != NULL);
-    if (!library)
-        return;
+    HMODULE planted = Load("load by bare name", world::kResourceLibrary);
+    Resource(planted, "resource of the library found", 1, "BINFILE");
+    FreeLibrary(planted);
+    HMODULE library = Load("load by full path", system + world::kResourceLibrary);
     SetLastError(0);
     FARPROC entry = GetProcAddress(library, "NoSuchEntry");
-    Line("modules", "missing entry").Flag("found", entry != NULL).Num("error", GetLastError());
+    Step("modules", "missing entry", !entry, entry != NULL);
+    Resource(library, "found", 1, "BINFILE");
+    Resource(library, "missing name", 7, "BINFILE");
+    Resource(library, "missing type", 1, "NOSUCHTYPE");
+    Resource(NULL, "own dialog template", IDD_MAIN, MAKEINTRESOURCEA(5), 16);
 
-    Resource(library, "ordinal as #1", "#1", "BINFILE");
-    Resource(library, "ordinal, type in other case", MAKEINTRESOURCEA(1), "binfile");
-    Resource(library, "named, standard type", "payload", kDataType);
-    Resource(library, "missing name", "#7", "BINFILE");
-    Resource(library, "missing type", "#1", "NOSUCHTYPE");
-    Resource(NULL, "own dialog template", MAKEINTRESOURCEA(IDD_MAIN), kDialogType, 16);
-
-    // Each load counts; the library goes with the last free. A bare name
-    // finds the library of that name already loaded.
-    HMODULE again = LoadLibraryA(world::kResourceLibrary);
-    Line("modules", "load again by bare name").Flag("same", again == library);
-    BOOL freed = FreeLibrary(again);
-    Line("modules", "free one of two")
-        .Flag("ok", freed)
-        .Flag("still loaded", GetModuleHandleA(world::kResourceLibrary) != NULL);
-    freed = FreeLibrary(library);
+    BOOL freed = FreeLibrary(library);
     SetLastError(0);
-    HMODULE gone = GetModuleHandleA(world::kResourceLibrary);
-    Line("modules", "free the last")
-        .Flag("ok", freed)
-        .Flag("still loaded", gone != NULL)
-        .Num("error", GetLastError());
+    HMODULE loaded = GetModuleHandleA(world::kResourceLibrary);
+    Step("modules", "free, still loaded", !loaded, {freed != FALSE, loaded != NULL});
 }
-
-} // namespace conformance

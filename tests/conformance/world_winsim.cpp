@@ -7,39 +7,21 @@
 #include "winsim/sim/machine_setup.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 extern const unsigned char g_programResources[];
 extern const std::size_t g_programResources_size;
 
 namespace world {
 
-namespace {
-
-bool g_stepsPending = false;
-
-} // namespace
-
 bool Start()
 {
     winsim::Reset();
-    winsim::SetHarnessErrorHandler([](const std::string& message) {
-        std::fprintf(stderr, "winsim: %s\n", message.c_str());
-        std::exit(2);
-    });
     winsim::SetProgramResources(g_programResources, g_programResources_size);
     sim::DiskSpec disk;
-    disk.friendlyName = "Conformance Disk";
-    disk.instanceId = "IDE\\DiskConformance\\1";
     disk.size = 32ull << 20;
-    sim::PartitionSpec partition;
-    partition.start = 63;
-    partition.sectors = (std::uint32_t)(disk.size / 512) - 63;
-    partition.type = 0x06;
-    partition.format = "fat";
-    partition.letter = 'C';
-    disk.partitions.push_back(partition);
+    // One FAT partition a track in, at C:.
+    disk.partitions.push_back({0, 63, (std::uint32_t)(disk.size / 512) - 63, 0x06, false, "fat",
+                               "", 'C'});
     sim::AddScenarioDisk(disk);
     winsim::SetSystemLibrary(kResourceLibrary, RESOURCE_LIBRARY);
     winsim::PlantProgramFolderLibrary(kResourceLibrary);
@@ -49,59 +31,39 @@ bool Start()
 // Anything still open is a leak of the cases.
 bool Finish()
 {
-    int handles = winsim::OpenHandleCount();
-    int blocks = winsim::MemoryBlockCount();
-    int resources = winsim::LoadedResourceCount();
-    if (handles || blocks || resources)
+    int open[] = {winsim::OpenHandleCount(), winsim::MemoryBlockCount(),
+                  winsim::LoadedResourceCount()};
+    if (open[0] || open[1] || open[2])
         std::fprintf(stderr, "winsim: left open: %d handles, %d memory blocks, %d resources\n",
-                     handles, blocks, resources);
-    return !handles && !blocks && !resources;
+                     open[0], open[1], open[2]);
+    return !open[0] && !open[1] && !open[2];
 }
 
-bool SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
+void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const void* data,
                       DWORD size)
 {
-    const unsigned char* bytes = (const unsigned char*)data;
-    winsim::SetRegistryValue(keyPath, name, type, std::vector<unsigned char>(bytes, bytes + size));
-    return true;
+    winsim::SetRegistryValue(keyPath, name, type, Bytes(data, size));
 }
 
-const char* FileFolder()
-{
-    return "C:\\";
-}
+const char* FileFolder() { return "C:\\"; }
 
+// The steps end the dialog; the About box they open ends by itself.
 void WhenWaiting(HWND dialog)
 {
-    g_stepsPending = true;
-    winsim::SetInputDriver([](HWND waiting) {
-        if (!g_stepsPending)
-            return false;
-        g_stepsPending = false;
-        winsim::DeliverMessage(waiting, kRunSteps, 0, 0);
-        return true;
+    winsim::SetInputDriver([dialog](HWND waiting) {
+        if (waiting == dialog)
+            winsim::DeliverMessage(dialog, kRunSteps, 0, 0);
+        return waiting == dialog;
     });
-    (void)dialog;
 }
 
-void Click(HWND control)
-{
-    winsim::UserClick(control);
-}
+void Click(HWND control) { winsim::UserClick(control); }
+void Type(HWND edit, const char* text) { winsim::UserType(edit, text); }
+void PressEnter(HWND dialog) { winsim::UserEnter(dialog); }
 
-void Type(HWND edit, const char* text)
+int SystemFormat(char* buffer, const char* format, va_list args)
 {
-    winsim::UserType(edit, text);
-}
-
-void PressEnter(HWND dialog)
-{
-    winsim::UserEnter(dialog);
-}
-
-int SystemFormat(char* buffer, int size, const char* format, va_list args)
-{
-    return FormatTextV(buffer, size, format, args);
+    return FormatTextV(buffer, 1025, format, args);
 }
 
 } // namespace world
