@@ -16,17 +16,16 @@ int Add(const std::string& name)
     return winsim::AddDisk({true, name, "USBSTOR\\" + name, true, 512, kStick});
 }
 
-// A FAT partition in the slot, with the letter unless it is 0.
+// A FAT partition of 40000 sectors in the slot, lettered unless letter is 0.
 void Partition(int disk, int slot, const char* label, char letter)
 {
     std::vector<unsigned char> mbr = winsim::ReadDisk(disk, 0, 512);
-    unsigned char* e = &mbr[446 + 16 * slot];
-    std::uint32_t start = 63 + 40000u * (std::uint32_t)slot, count = 40000;
-    e[4] = 6;
+    std::uint32_t start = 63 + 40000u * (std::uint32_t)slot;
     for (int i = 0; i < 4; i++) {
-        e[8 + i] = (unsigned char)(start >> (8 * i));
-        e[12 + i] = (unsigned char)(count >> (8 * i));
+        mbr[446 + 16 * slot + 8 + i] = (unsigned char)(start >> (8 * i));
+        mbr[446 + 16 * slot + 12 + i] = (unsigned char)(40000u >> (8 * i));
     }
+    mbr[446 + 16 * slot + 4] = 6;
     mbr[510] = 0x55;
     mbr[511] = 0xAA;
     winsim::WriteDisk(disk, 0, mbr);

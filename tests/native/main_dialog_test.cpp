@@ -1,6 +1,6 @@
 // The main dialog's behaviour: start-up, commands, the status line, progress
 // reports and the About box.
-#include "program_run.h"
+#include "disk_fixture.h"
 
 #include "app/ui.h"
 #include "res/resource.h"
@@ -8,21 +8,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using tests::ProgramRun;
 using winsim::DialogItem;
-
-// Every static control shows the hand; buttons and edit boxes keep their own.
-void ExpectHandOnStatics(HWND dialog)
-{
-    auto hand = (ULONG_PTR)LoadCursorA(NULL, IDC_HAND);
-    for (HWND c : winsim::Children(dialog))
-        EXPECT_EQ(GetClassLongPtrA(c, GCLP_HCURSOR) == hand, winsim::ClassName(c) == "Static")
-            << winsim::Text(c);
-}
-
-} // namespace
 
 TEST(MainDialog, StartsWithItsIconLimitAndHandCursorOptionsUnchecked)
 {
@@ -37,12 +24,11 @@ TEST(MainDialog, StartsWithItsIconLimitAndHandCursorOptionsUnchecked)
         EXPECT_EQ(winsim::Text(DialogItem(dialog, IDC_LABEL)), "ABCDEFGHIJK");
         for (int box : {IDC_QUICK_FORMAT, IDC_FORCE_DISMOUNT, IDC_KEEP_MBR_CODE, IDC_ENABLE_LBA})
             EXPECT_EQ(IsDlgButtonChecked(dialog, box), (UINT)BST_UNCHECKED);
-        ExpectHandOnStatics(dialog);
-        winsim::UserClick(DialogItem(dialog, IDC_ABOUT));
-    });
-    run.Then([](HWND about) {
-        ExpectHandOnStatics(about);
-        winsim::UserEscape(about);
+        // Every static control of the process shows the hand, and only they.
+        auto hand = (ULONG_PTR)LoadCursorA(NULL, IDC_HAND);
+        for (HWND c : winsim::Children(dialog))
+            EXPECT_EQ(GetClassLongPtrA(c, GCLP_HCURSOR) == hand, winsim::ClassName(c) == "Static")
+                << winsim::Text(c);
     });
     EXPECT_EQ(run.Run(), 0);
     EXPECT_EQ(run.StatusTexts(), std::vector<std::string>{});
@@ -56,15 +42,10 @@ TEST(MainDialog, StartAsksAndClearsTheLineOnlyWithADiskSelected)
     for (bool disk : {true, false}) {
         SCOPED_TRACE(disk ? "a disk" : "the placeholder");
         ProgramRun run;
+        if (disk)
+            tests::AddStick(64ull << 20);
         run.Answer(IDNO);
         run.Then([disk](HWND dialog) {
-            HWND list = DialogItem(dialog, IDC_DISK_LIST);
-            if (disk) {
-                LRESULT at = winsim::DeliverMessage(list, CB_ADDSTRING, 0, (LPARAM) "Stick 64Mb");
-                winsim::DeliverMessage(list, CB_SETITEMDATA, (WPARAM)at, 1);
-                winsim::DeliverMessage(list, CB_SETCURSEL, (WPARAM)at, 0);
-                EnableWindow(DialogItem(dialog, IDOK), TRUE);
-            }
             SetDlgItemTextA(dialog, IDC_STATUS, "left over");
             winsim::UserType(DialogItem(dialog, IDC_LABEL), "DOSBOOT");
             winsim::UserEnter(dialog);

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -42,38 +41,33 @@ struct ProgramRun {
         }
         CloseHandle(info.hThread);
         process = info.hProcess;
-        id = info.dwProcessId;
     }
 
     ~ProgramRun()
     {
-        if (process != nullptr && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process, 99);
-            WaitForSingleObject(process, 5000);
-        }
-        if (process != nullptr)
-            CloseHandle(process);
-    }
-
-    // A visible dialog of the run with that owner and, unless null, title.
-    HWND WaitForDialog(HWND owner, const char* title) const
-    {
-        HWND found = nullptr;
-        WaitUntil(15000, [&] {
-            while ((found = FindWindowExA(nullptr, found, "#32770", title)) != nullptr) {
-                DWORD processId = 0;
-                GetWindowThreadProcessId(found, &processId);
-                if (processId == id && IsWindowVisible(found) && GetWindow(found, GW_OWNER) == owner)
-                    return true;
-            }
-            return false;
-        });
-        return found;
+        if (process == nullptr)
+            return;
+        TerminateProcess(process, 99); // fails harmlessly once it has exited
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
     }
 
     HANDLE process = nullptr;
-    DWORD id = 0;
 };
+
+// A visible dialog with that owner and, unless null, title. The prefix runs
+// no other program.
+HWND WaitForDialog(HWND owner, const char* title)
+{
+    HWND found = nullptr;
+    WaitUntil(15000, [&] {
+        while ((found = FindWindowExA(nullptr, found, "#32770", title)) != nullptr)
+            if (IsWindowVisible(found) && GetWindow(found, GW_OWNER) == owner)
+                return true;
+        return false;
+    });
+    return found;
+}
 
 // WM_GETTEXT is marshalled across processes.
 std::string TextOf(HWND window)
@@ -118,10 +112,7 @@ bool ClickOn(HWND window)
 std::string TakeScreenshot(const std::string& name, HWND window)
 {
     const std::string base = g_screenshots + "\\" + name;
-    auto exists = [&](const char* suffix) {
-        return GetFileAttributesA((base + suffix).c_str()) != INVALID_FILE_ATTRIBUTES;
-    };
-    for (const char* suffix : {".png", ".done", ".failed", ".log"})
+    for (const char* suffix : {".png", ".done", ".failed"})
         DeleteFileA((base + suffix).c_str());
     DWORD_PTR ignored = 0;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -135,12 +126,10 @@ std::string TakeScreenshot(const std::string& name, HWND window)
                      MOVEFILE_REPLACE_EXISTING))
         return "cannot write " + base + ".request";
     for (int waited = 0; waited < 300; waited++, Sleep(100)) {
-        if (exists(".failed"))
+        if (GetFileAttributesA((base + ".failed").c_str()) != INVALID_FILE_ATTRIBUTES)
             return "the shot of " + base + ".png failed (see " + name + ".log)";
-        if (exists(".done")) {
-            DeleteFileA((base + ".done").c_str());
+        if (DeleteFileA((base + ".done").c_str()))
             return "";
-        }
     }
     return "no answer to " + base + ".request (is tools/wine-test.sh watching?)";
 }
@@ -150,7 +139,7 @@ std::string TakeScreenshot(const std::string& name, HWND window)
 TEST(Driver, AUserSessionFromStartToExit)
 {
     ProgramRun run;
-    HWND main = run.WaitForDialog(nullptr, "Tarnwick");
+    HWND main = WaitForDialog(nullptr, "Tarnwick");
     ASSERT_NE(main, nullptr) << "no dialog \"Tarnwick\" appeared";
     EXPECT_EQ(SizeOf(GetDlgItem(main, IDC_BANNER)), "384 x 58") << "banner";
     EXPECT_EQ(TextOf(GetDlgItem(main, IDC_DISK_LIST)), "    No USB Disks Found!");
@@ -161,7 +150,7 @@ TEST(Driver, AUserSessionFromStartToExit)
         SCOPED_TRACE(ways[way]);
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_ABOUT)));
-        HWND about = run.WaitForDialog(main, nullptr);
+        HWND about = WaitForDialog(main, nullptr);
         ASSERT_NE(about, nullptr) << "no About box owned by the main dialog appeared";
         EXPECT_FALSE(IsWindowEnabled(main)) << "the main dialog takes input under the box";
         HWND icon = GetDlgItem(about, IDC_ABOUT_ICON), title = GetDlgItem(about, IDC_ABOUT_TITLE);
@@ -188,17 +177,12 @@ TEST(Driver, AUserSessionFromStartToExit)
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    for (int i = 1; i + 1 < argc; i += 2) {
-        // Wine shows the Unix file system as drive Z:.
-        std::string path = argv[i + 1][0] == '/' ? std::string("Z:") + argv[i + 1] : argv[i + 1];
-        if (std::strcmp(argv[i], "--program") == 0)
-            g_program = path;
-        else if (std::strcmp(argv[i], "--screenshots") == 0)
-            g_screenshots = path;
-    }
-    if (g_program.empty() || g_screenshots.empty()) {
-        std::fprintf(stderr, "usage: %s --program TARNWICK.EXE --screenshots DIR\n", argv[0]);
+    if (argc != 3 || argv[1][0] != '/' || argv[2][0] != '/') {
+        std::fprintf(stderr, "usage: %s /TARNWICK.EXE /SCREENSHOT-DIR\n", argv[0]);
         return 2;
     }
+    // Wine shows the Unix file system as drive Z:.
+    g_program = std::string("Z:") + argv[1];
+    g_screenshots = std::string("Z:") + argv[2];
     return RUN_ALL_TESTS();
 }
