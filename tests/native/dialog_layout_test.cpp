@@ -132,6 +132,8 @@ TEST(ProgramResources, AllInBritishEnglishWithTheirFormats)
         };
         std::string s = std::to_string(r.typeId) + " " + std::to_string(r.nameId) + " " +
                         std::to_string(r.language);
+        if (r.typeId == 5) // 1, FFFF: an extended template
+            s += r.data.at(0) == 1 && r.data.at(2) == 0xFF ? " extended" : " plain";
         if (r.typeId == 2 || r.typeId == 3) // width, height, bits, compression
             s += ": " + le32(4) + " x " + le32(8) + ", " + std::to_string(r.data.at(14)) +
                  " bits, " + le32(16);
@@ -140,6 +142,6 @@ TEST(ProgramResources, AllInBritishEnglishWithTheirFormats)
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"14 102 2057", "16 1 2057",
                                                "2 104 2057: 384 x 58, 24 bits, 0", "24 1 0",
-                                               "3 1 2057: 32 x 64, 4 bits, 0", "5 101 2057",
-                                               "5 110 2057"}));
+                                               "3 1 2057: 32 x 64, 4 bits, 0",
+                                               "5 101 2057 extended", "5 110 2057 extended"}));
 }
