@@ -117,6 +117,7 @@ TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
         winsim::AddFault({"GetVolumeInformationA", "", "", 3, 21, false});
         Refresh(dialog);
         EXPECT_EQ(Label(dialog), "");
+        // The selected disk unplugged: nothing selected, yet Start enabled.
         winsim::UnplugDisk(1);
         Refresh(dialog);
         EXPECT_EQ(State(dialog), "A 67Mb #0; selected -1 #-1 (none), Start, label ");
