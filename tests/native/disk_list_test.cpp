@@ -8,37 +8,24 @@
 
 namespace {
 
-struct Stick {
-    std::string name = "Stick";
-    std::string id; // empty: one made from the name
-    bool removable = true;
-    int bytesPerSector = 512;
-    std::uint64_t size = 64ull << 20;
-    bool named = true;
-};
+const std::uint64_t kStick = 64ull << 20;
 
-int Add(const Stick& s)
+// A stick the list offers.
+int Add(const std::string& name)
 {
-    winsim::DiskSetup setup;
-    setup.friendlyName = s.name;
-    setup.hasFriendlyName = s.named;
-    setup.instanceId = s.id.empty() ? "USBSTOR\\Disk&Ven_Test&Prod_" + s.name + "\\1" : s.id;
-    setup.removable = s.removable;
-    setup.bytesPerSector = s.bytesPerSector;
-    setup.size = s.size;
-    return winsim::AddDisk(setup);
+    return winsim::AddDisk({true, name, "USBSTOR\\" + name, true, 512, kStick});
 }
 
+// A FAT partition of 40000 sectors in the slot, lettered unless letter is 0.
 void Partition(int disk, int slot, const char* label, char letter)
 {
     std::vector<unsigned char> mbr = winsim::ReadDisk(disk, 0, 512);
-    unsigned char* e = &mbr[446 + 16 * slot];
-    std::uint32_t start = 63 + 40000u * (std::uint32_t)slot, count = 40000;
-    e[4] = 6;
+    std::uint32_t start = 63 + 40000u * (std::uint32_t)slot;
     for (int i = 0; i < 4; i++) {
-        e[8 + i] = (unsigned char)(start >> (8 * i));
-        e[12 + i] = (unsigned char)(count >> (8 * i));
+        mbr[446 + 16 * slot + 8 + i] = (unsigned char)(start >> (8 * i));
+        mbr[446 + 16 * slot + 12 + i] = (unsigned char)(40000u >> (8 * i));
     }
+    mbr[446 + 16 * slot + 4] = 6;
     mbr[510] = 0x55;
     mbr[511] = 0xAA;
     winsim::WriteDisk(disk, 0, mbr);
@@ -49,159 +36,113 @@ void Partition(int disk, int slot, const char* label, char letter)
         ASSERT_TRUE(winsim::MountVolume(disk, slot + 1, letter));
 }
 
-struct ListState {
-    std::vector<std::string> items;
-    std::vector<LPARAM> data;
-    int selected;
-    bool start;
-    std::string label;
-};
+std::string Label(HWND dialog)
+{
+    return winsim::Text(winsim::DialogItem(dialog, IDC_LABEL));
+}
 
-ListState State(HWND dialog)
+// The items with their drive numbers, the selection as the program reads
+// it, Start and the label box.
+std::string State(HWND dialog)
 {
     HWND list = winsim::DialogItem(dialog, IDC_DISK_LIST);
-    return {winsim::ComboItems(list), winsim::ComboItemData(list), winsim::ComboSelection(list),
-            winsim::Enabled(winsim::DialogItem(dialog, IDOK)),
-            winsim::Text(winsim::DialogItem(dialog, IDC_LABEL))};
+    std::vector<LPARAM> data = winsim::ComboItemData(list);
+    std::string s;
+    for (std::size_t i = 0; i < data.size(); i++)
+        s += winsim::ComboItems(list)[i] + " #" + std::to_string(data[i]) + "; ";
+    const char* name = GetSelectedDiskName();
+    return s + "selected " + std::to_string(winsim::ComboSelection(list)) + " #" +
+           std::to_string(GetSelectedDiskIndex()) + " " + (name ? name : "(none)") +
+           (winsim::Enabled(winsim::DialogItem(dialog, IDOK)) ? ", Start" : ", no Start") +
+           ", label " + Label(dialog);
+}
+
+void Refresh(HWND dialog)
+{
+    winsim::UserClick(winsim::DialogItem(dialog, IDC_REFRESH));
 }
 
 } // namespace
 
-TEST(DiskList, OffersOnlyRemovableUsbDisksWithSmallSectors)
+// Removable USB storage with 512-byte sectors only; sorted, each item with
+// its drive number, its size in whole decimal megabytes and its first letter.
+TEST(DiskList, OffersRemovableUsbDisksWithTheirSizesAndFirstLetters)
 {
     tests::ProgramRun run;
-    Stick fixedUsb, bigSectors, hugeSectors, otherBus, lowerCase, unnamed, good, other;
-    fixedUsb.removable = false;
-    bigSectors.bytesPerSector = 2048;
-    hugeSectors.bytesPerSector = 4096;
-    otherBus.id = "SBP2\\Disk&Ven_Test\\1";
-    lowerCase.id = "usbstor\\Disk&Ven_Test\\1";
-    unnamed.named = false;
-    unnamed.id = "USBSTOR\\Unnamed";
-    good.name = "Kingston DataTraveler";
-    good.id = "USBSTOR\\Kingston";
-    other.name = "Generic Flash Disk";
-    other.id = "USBSTOR\\Generic";
-    for (Stick* s : {&fixedUsb, &bigSectors, &good, &hugeSectors, &otherBus, &lowerCase, &unnamed,
-                     &other})
-        Add(*s);
+    // Named?, name, instance, removable?, bytes per sector, size
+    const winsim::DiskSetup disks[] = {
+        {true, "Fixed", "USBSTOR\\Fixed", false, 512, kStick},
+        {true, "Sectors2k", "USBSTOR\\Sectors2k", true, 2048, kStick},
+        {true, "Kingston DataTraveler", "USBSTOR\\Kingston", true, 512, kStick},
+        {true, "Sectors4k", "USBSTOR\\Sectors4k", true, 4096, kStick},
+        {true, "Firewire", "SBP2\\Disk&Ven_Test\\1", true, 512, kStick},
+        {true, "LowerCase", "usbstor\\Disk&Ven_Test\\1", true, 512, kStick},
+        {false, "", "USBSTOR\\Unnamed", true, 512, kStick},
+        {true, "Generic Flash Disk", "USBSTOR\\Generic", true, 512, kStick},
+        {true, "A", "USBSTOR\\A", true, 512, 1999999},
+        {true, "B", "USBSTOR\\B", true, 512, 999999},
+        {true, "C", "USBSTOR\\C", true, 512, 1023999999},
+    };
+    int last = 0;
+    for (const winsim::DiskSetup& d : disks)
+        last = winsim::AddDisk(d);
+    Partition(last, 0, "FIRST", 0);
+    Partition(last, 1, "SECOND", 'F');
     run.Then([](HWND dialog) {
-        ListState s = State(dialog);
-        // Sorted by text, each item carrying its drive number.
-        EXPECT_EQ(s.items, (std::vector<std::string>{"Generic Flash Disk 67Mb",
-                                                     "Kingston DataTraveler 67Mb"}));
-        EXPECT_EQ(s.data, (std::vector<LPARAM>{7, 2}));
-        EXPECT_EQ(s.selected, 0);
-        EXPECT_TRUE(s.start);
-        EXPECT_EQ(GetSelectedDiskIndex(), 7);
-        EXPECT_STREQ(GetSelectedDiskName(), "Generic Flash Disk 67Mb");
+        EXPECT_EQ(State(dialog), "A 1Mb #8; B 0Mb #9; C 1023Mb [F:\\] #10; Generic Flash Disk 67Mb "
+                                 "#7; Kingston DataTraveler 67Mb #2; selected 0 #8 A 1Mb, Start, "
+                                 "label ");
     });
     EXPECT_EQ(run.Run(), 0);
 }
 
-TEST(DiskList, SizesInWholeDecimalMegabytesAndTheFirstLetter)
+// Refresh, not a choice in the list, fills the label box from the selected
+// disk's first lettered volume, keeping the selected position while it lasts.
+TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
 {
     tests::ProgramRun run;
-    Stick almostTwo, underOne, big;
-    almostTwo.name = "A";
-    almostTwo.size = 1999999;
-    underOne.name = "B";
-    underOne.size = 999999;
-    big.name = "C";
-    big.size = 1023999999;
-    Add(almostTwo);
-    Add(underOne);
-    int lettered = Add(big);
-    Partition(lettered, 0, "FIRST", 0);     // no letter
-    Partition(lettered, 1, "SECOND", 'F');
-    run.Then([](HWND dialog) {
-        EXPECT_EQ(State(dialog).items,
-                  (std::vector<std::string>{"A 1Mb", "B 0Mb", "C 1023Mb [F:\\]"}));
-    });
-    run.Run();
-}
-
-TEST(DiskList, PlaceholderWhenNothingQualifies)
-{
-    tests::ProgramRun run;
-    Stick fixed;
-    fixed.removable = false;
-    Add(fixed);
-    run.Then([](HWND dialog) {
-        ListState s = State(dialog);
-        EXPECT_EQ(s.items, std::vector<std::string>{"    No USB Disks Found!"});
-        EXPECT_EQ(s.data, std::vector<LPARAM>{-1});
-        EXPECT_EQ(s.selected, 0);
-        EXPECT_FALSE(s.start);
-        EXPECT_EQ(s.label, "");
-        EXPECT_EQ(GetSelectedDiskIndex(), -1);
-        EXPECT_STREQ(GetSelectedDiskName(), "    No USB Disks Found!");
-    });
-    run.Run();
-}
-
-TEST(DiskList, LabelComesFromTheSelectedDisksFirstLetteredVolume)
-{
-    tests::ProgramRun run;
-    Stick a, b;
-    a.name = "A";
-    b.name = "B";
-    int first = Add(a), second = Add(b);
+    int first = Add("A"), second = Add("B");
     Partition(first, 0, "NOLETTER", 0);
     Partition(second, 0, "BRAVO", 'G');
     run.Then([](HWND dialog) {
-        EXPECT_EQ(State(dialog).label, ""); // "A" is selected and has no letter
+        EXPECT_EQ(Label(dialog), "");
+        winsim::UserType(winsim::DialogItem(dialog, IDC_LABEL), "MINE");
         winsim::UserSelect(winsim::DialogItem(dialog, IDC_DISK_LIST), 1);
-        EXPECT_EQ(State(dialog).label, ""); // choosing does not refill the box
-        winsim::UserClick(winsim::DialogItem(dialog, IDC_REFRESH));
-        EXPECT_EQ(State(dialog).selected, 1); // the position is kept
-        EXPECT_EQ(State(dialog).label, "BRAVO");
+        EXPECT_EQ(Label(dialog), "MINE");
+        Refresh(dialog);
+        EXPECT_EQ(State(dialog),
+                  "A 67Mb #0; B 67Mb [G:\\] #1; selected 1 #1 B 67Mb [G:\\], Start, label BRAVO");
         // A volume that does not answer leaves the box empty. Refresh asks it
         // twice while querying the disks; the third question fills the box.
         winsim::AddFault({"GetVolumeInformationA", "", "", 3, 21, false});
-        winsim::UserClick(winsim::DialogItem(dialog, IDC_REFRESH));
-        EXPECT_EQ(State(dialog).label, "");
-    });
-    run.Run();
-}
-
-TEST(DiskList, UnpluggedSelectionLeavesNothingSelectedButStartEnabled)
-{
-    tests::ProgramRun run;
-    Stick a, b;
-    a.name = "A";
-    b.name = "B";
-    Add(a);
-    int second = Add(b);
-    Partition(second, 0, "BRAVO", 'F');
-    run.Then([](HWND dialog) {
-        winsim::UserSelect(winsim::DialogItem(dialog, IDC_DISK_LIST), 1);
+        Refresh(dialog);
+        EXPECT_EQ(Label(dialog), "");
+        // The selected disk unplugged: nothing selected, yet Start enabled.
         winsim::UnplugDisk(1);
-        winsim::UserClick(winsim::DialogItem(dialog, IDC_REFRESH));
-        ListState s = State(dialog);
-        EXPECT_EQ(s.items, std::vector<std::string>{"A 67Mb"});
-        EXPECT_EQ(s.selected, -1);
-        EXPECT_TRUE(s.start);
-        EXPECT_EQ(s.label, "");
-        EXPECT_EQ(GetSelectedDiskIndex(), -1);
-        EXPECT_EQ(GetSelectedDiskName(), nullptr);
+        Refresh(dialog);
+        EXPECT_EQ(State(dialog), "A 67Mb #0; selected -1 #-1 (none), Start, label ");
+        winsim::UnplugDisk(0);
+        Refresh(dialog);
+        EXPECT_EQ(State(dialog), "    No USB Disks Found! #-1; selected 0 #-1     No USB Disks "
+                                 "Found!, no Start, label ");
     });
-    run.Run();
+    EXPECT_EQ(run.Run(), 0);
 }
 
+// The name buffer holds 499 characters and the terminator.
 TEST(DiskList, SelectedNameIsRefusedRatherThanOverrun)
 {
     tests::ProgramRun run;
     run.Then([](HWND dialog) {
         HWND list = winsim::DialogItem(dialog, IDC_DISK_LIST);
-        std::string long499(499, 'x'), long500(500, 'y');
-        winsim::DeliverMessage(list, CB_RESETCONTENT, 0, 0);
-        winsim::DeliverMessage(list, CB_ADDSTRING, 0, (LPARAM)long499.c_str());
-        winsim::DeliverMessage(list, CB_ADDSTRING, 0, (LPARAM)long500.c_str());
-        winsim::DeliverMessage(list, CB_SETCURSEL, 0, 0);
-        EXPECT_EQ(GetSelectedDiskName(), long499);
-        winsim::DeliverMessage(list, CB_SETCURSEL, 1, 0);
-        EXPECT_EQ(GetSelectedDiskName(), nullptr);
+        for (std::size_t length : {499, 500}) {
+            std::string name(length, 'x');
+            winsim::DeliverMessage(list, CB_RESETCONTENT, 0, 0);
+            winsim::DeliverMessage(list, CB_ADDSTRING, 0, (LPARAM)name.c_str());
+            winsim::DeliverMessage(list, CB_SETCURSEL, 0, 0);
+            const char* read = GetSelectedDiskName();
+            EXPECT_EQ(read ? read : "(refused)", length < 500 ? name : "(refused)");
+        }
     });
-    run.Run();
+    EXPECT_EQ(run.Run(), 0);
 }
