@@ -9,6 +9,7 @@
 #include "res/resource.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -33,11 +34,11 @@ const char kConfirm[] = "You are about to repartition and format a disk.\n\nDisk
                         "USB Device 67Mb [E:\\]\n\nAll existing volumes and data on that disk will "
                         "be lost.\n\nAre You Sure You Want To Continue?";
 
-// By the status line in effect at the call ("" before the first; one ending
-// in "(" stands for every text it begins): for each function, one letter per
-// call of it in that stage, in order, exactly as many as the run makes;
-// other functions take the stage's default. Calls that show a text, repaint, look
-// at other volumes or release a key never stop a run.
+// By the status line at the call ("" before the first; one ending in "("
+// stands for every text it begins): for each function, one letter per call of
+// it in that stage, exactly as many as the run makes; other functions take the
+// stage's default. Showing a text, repainting, looking at other volumes or
+// releasing a key or block never stops a run.
 struct Stage {
     const char* status;
     char byDefault;

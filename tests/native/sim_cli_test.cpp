@@ -33,25 +33,6 @@ TEST(TarnwickSim, ReportsEachActionInOrder)
         Line(R"({"event":"exit","code":0,"openHandles":0,"memoryBlocks":0})")}));
 }
 
-// The scenario shipped as an example, as it is: without diskcopy.dll the
-// job is refused after the question.
-TEST(TarnwickSim, RunsTheExampleScenario)
-{
-    SimRun run;
-    std::ifstream example(ONE_STICK_JSON);
-    run.Run(std::string(std::istreambuf_iterator<char>(example), {}));
-    EXPECT_EQ(run.status, 0) << run.errors;
-    ASSERT_GE(run.transcript.size(), 2u);
-    EXPECT_EQ(run.transcript[1], Line(R"({"event":"list",
-        "items":["Generic Flash Disk USB Device 67Mb [E:\\]"],"data":[1],"selected":0,
-        "start":true,"label":"OLDSTICK"})"));
-    std::vector<json> boxes = run.Events("box");
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0]["answer"], "yes");
-    EXPECT_EQ(boxes[1], Line(R"({"event":"box","title":"Tarnwick Error!",
-        "text":"Error Occurred Extracting/Copying DOS Files","type":16,"answer":"ok"})"));
-}
-
 TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
 {
     // The scenario, what the line names, and whether the program had started.
