@@ -32,7 +32,8 @@ json Replaced(const json& by)
 
 json OtherStick(std::uint64_t size, const std::string& instanceId)
 {
-    return {{"instanceId", instanceId}, {"media", "removable"}, {"size", size},
+    return {{"friendlyName", "Kingmax Flash Disk USB Device"}, {"instanceId", instanceId},
+            {"media", "removable"}, {"size", size},
             {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11}, {"letter", "F"}}}}};
 }
 
