@@ -20,15 +20,14 @@ inline int AddStick(std::uint64_t size, bool isProtected = false)
     return winsim::AddDisk(setup);
 }
 
-// Writes a one-partition table and mounts the partition at letter.
+// Writes a one-partition table (type 06h) and mounts the partition at letter.
 inline void AddLetteredPartition(int disk, std::uint32_t start, std::uint32_t sectors, char letter)
 {
     std::vector<unsigned char> mbr(512, 0);
-    unsigned char* e = &mbr[446];
-    e[4] = 0x06;
+    mbr[446 + 4] = 0x06;
     for (int i = 0; i < 4; i++) {
-        e[8 + i] = (unsigned char)(start >> (8 * i));
-        e[12 + i] = (unsigned char)(sectors >> (8 * i));
+        mbr[446 + 8 + i] = (unsigned char)(start >> (8 * i));
+        mbr[446 + 12 + i] = (unsigned char)(sectors >> (8 * i));
     }
     mbr[510] = 0x55;
     mbr[511] = 0xAA;
@@ -40,8 +39,7 @@ inline void AddLetteredPartition(int disk, std::uint32_t start, std::uint32_t se
 inline SectorBuffer Filled(unsigned char value)
 {
     SectorBuffer s;
-    for (auto& b : s.bytes)
-        b = value;
+    std::fill(std::begin(s.bytes), std::end(s.bytes), value);
     return s;
 }
 

@@ -3,6 +3,8 @@
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <stdexcept>
 
 extern const unsigned char g_programResources[];
@@ -50,18 +52,13 @@ ProgramRun::ProgramRun()
     });
     winsim::SetMessageBoxAnswerer([this](const winsim::MessageBoxCall& call) {
         boxes.push_back(call);
-        events.push_back({"box", 0, (long long)call.type, call.text, call.owner});
+        events.push_back({"box", 0, (long long)call.type, call.text});
         if ((call.type & MB_TYPEMASK) == MB_OK)
             return IDOK;
         if (nextAnswer_ >= answers_.size())
             throw std::runtime_error("unanswered box: " + call.text);
         return answers_[nextAnswer_++];
     });
-}
-
-ProgramRun::~ProgramRun()
-{
-    winsim::SetObserver(nullptr);
 }
 
 int ProgramRun::Run()
@@ -81,31 +78,18 @@ std::vector<std::string> ProgramRun::StatusTexts() const
 
 int ProgramRun::Count(const std::string& kind) const
 {
-    int n = 0;
-    for (const auto& e : events)
-        n += e.kind == kind;
-    return n;
-}
-
-void ProgramRun::DialogOpened(HWND dialog, int id, const std::string& title)
-{
-    events.push_back({"dialog", id, 0, title, dialog});
-}
-
-void ProgramRun::DialogEnded(HWND dialog, int id, INT_PTR result)
-{
-    events.push_back({"dialog-end", id, (long long)result, "", dialog});
+    return (int)std::count_if(events.begin(), events.end(), [&](const Event& e) { return e.kind == kind; });
 }
 
 void ProgramRun::TextSet(HWND window, const std::string& text)
 {
-    events.push_back({"text", winsim::Id(window), (long long)winsim::CallLog().size(), text, window});
+    events.push_back({"text", winsim::Id(window), (long long)winsim::CallLog().size(), text});
 }
 
 void ProgramRun::ShellExecuted(const winsim::ShellCall& call)
 {
     shells.push_back(call);
-    events.push_back({"shell", 0, call.showCommand, call.file, call.owner});
+    events.push_back({"shell", 0, call.showCommand, call.file});
 }
 
 } // namespace tests

@@ -16,18 +16,15 @@ struct Event {
     int id = 0;
     long long value = 0; // a box's type; for a text, the calls made before it
     std::string text;
-    HWND window = nullptr;
 };
 
 class ProgramRun : public winsim::Observer {
 public:
-    using Step = std::function<void(HWND dialog)>;
-
     ProgramRun();
-    ~ProgramRun() override;
+    ~ProgramRun() override { winsim::SetObserver(nullptr); }
 
     // Each step is played when a dialog waits for input; then Escape.
-    void Then(Step step) { steps_.push_back(std::move(step)); }
+    void Then(std::function<void(HWND dialog)> step) { steps_.push_back(std::move(step)); }
     // Answers for boxes that need a choice, in order.
     void Answer(int id) { answers_.push_back(id); }
 
@@ -41,15 +38,14 @@ public:
     int Count(const std::string& kind) const;
 
 private:
-    void DialogOpened(HWND dialog, int id, const std::string& title) override;
-    void DialogEnded(HWND dialog, int id, INT_PTR result) override;
+    void DialogOpened(HWND, int id, const std::string& t) override { events.push_back({"dialog", id, 0, t}); }
+    void DialogEnded(HWND, int id, INT_PTR r) override { events.push_back({"dialog-end", id, r, ""}); }
     void TextSet(HWND window, const std::string& text) override;
     void ShellExecuted(const winsim::ShellCall& call) override;
 
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
+    std::vector<std::function<void(HWND)>> steps_;
     std::vector<int> answers_;
-    std::size_t nextAnswer_ = 0;
+    std::size_t next_ = 0, nextAnswer_ = 0;
 };
 
 // A fresh machine with the program's resources, for tests that drive dialog
