@@ -116,9 +116,17 @@ until [ -s "$work/display" ]; do
 done
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
-if ! timeout 120 "$loader" wineboot -i </dev/null >"$work/wineboot.log" 2>&1; then
-    echo "wine-test: wineboot failed" >&2; cat "$work/wineboot.log" >&2; exit 1
-fi
+# Now and then a fresh prefix fails to start ("could not load kernel32.dll"),
+# before any of our code runs: it is made again from nothing, twice at most.
+tries=0
+until timeout 120 "$loader" wineboot -i </dev/null >"$work/wineboot.log" 2>&1; do
+    tries=$((tries + 1))
+    echo "wine-test: wineboot failed (try $tries of 3)" >&2; cat "$work/wineboot.log" >&2
+    [ $tries -lt 3 ] || exit 1
+    timeout 15 wineserver -k 2>/dev/null
+    rm -rf "$WINEPREFIX" && mkdir -m 700 "$WINEPREFIX" || exit 1
+    sleep 1
+done
 if [ -n "$windows_version" ]; then
     timeout 60 "$loader" winecfg -v "$windows_version" </dev/null >"$work/winecfg.log" 2>&1
     # Windows XP is NT 5.1, XP x64 and Server 2003 NT 5.2: the prefix must say so.
