@@ -1,9 +1,13 @@
 // The Start pipeline end to end through tarnwick-sim: the stick job, shaped
 // by each case, either makes a bootable stick, read back with the tools other
-// systems use, or stops with its box before the first write.
+// systems use, or stops with its box before the first write. Sticks of every
+// size people own, up to terabytes, are sparse files.
 #include "pipeline_fixture.h"
 
 #include "disk/mbr.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 extern const unsigned char g_fatBootCode[450];
 
@@ -37,9 +41,49 @@ json OtherStick(std::uint64_t size, const std::string& instanceId)
             {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11}, {"letter", "F"}}}}};
 }
 
+json& Sized(json& stick, std::uint64_t size, int heads = 255, int sectors = 63)
+{
+    stick.update({{"size", size}, {"heads", heads}, {"sectorsPerTrack", sectors}});
+    return stick;
+}
+
 class PipelineEndToEnd : public testing::TestWithParam<Case> {};
 
 const char kQueryFailed[] = "Failed To Query Disk!";
+const char kNoDosFiles[] = "Error Occurred Extracting/Copying DOS Files";
+const char kBadLabel[] = "FormatEx Error[6]: Supplied Label Parameter Check Failed.";
+const std::uint64_t kGiB = 1ull << 30;
+// The DOS on the stick reads FAT16 of fewer than this many clusters of at most 32 KiB.
+const std::uint64_t kDosClusters = 65525;
+
+// The bytes [offset, offset + length) of a sparse file into a sparse file of
+// their own, reading only where data lies: a volume of a terabyte stick in
+// moments.
+bool CopySparse(const fs::path& from, const fs::path& to, std::uint64_t offset, std::uint64_t length)
+{
+    int in = open(from.c_str(), O_RDONLY), out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    bool ok = in >= 0 && out >= 0 && ftruncate(out, (off_t)length) == 0;
+    std::vector<char> buffer(1 << 20);
+    for (off_t at = (off_t)offset, end = (off_t)(offset + length); ok && at < end;) {
+        off_t data = lseek(in, at, SEEK_DATA), hole = data < 0 ? end : lseek(in, data, SEEK_HOLE);
+        if (data < 0 || data >= end)
+            break;
+        at = std::min<off_t>({hole, end, data + (off_t)buffer.size()});
+        ok = pread(in, buffer.data(), (size_t)(at - data), data) == at - data &&
+             pwrite(out, buffer.data(), (size_t)(at - data), data - (off_t)offset) == at - data;
+    }
+    close(in);
+    close(out);
+    return ok;
+}
+
+std::uint64_t Le(const unsigned char* p, int bytes)
+{
+    std::uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; i--)
+        v = v << 8 | p[i];
+    return v;
+}
 
 } // namespace
 
@@ -54,7 +98,7 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
     const std::uint64_t size = stick["size"], spt = stick.value("sectorsPerTrack", 63);
     const int heads = stick.value("heads", 255);
     // Two old partitions, the second of which the new table must drop.
-    std::uint32_t half = (std::uint32_t)((size / 512 - 63) / 2);
+    std::uint32_t half = (std::uint32_t)std::min<std::uint64_t>((size / 512 - 63) / 2, 1 << 21);
     if (stick.contains("partitions")) {
         stick["partitions"][0]["sectors"] = half;
         stick["partitions"].push_back({{"slot", 2}, {"start", 63 + half}, {"sectors", half}, {"type", 6}});
@@ -63,11 +107,12 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
         if (action["do"] == "plug" && action["disk"].is_null())
             action["disk"] = stick; // pulled and plugged back in
     SimRun run;
+    fs::path image = run.dir / "stick.img";
     // An old boot code of its own, to see it kept or replaced.
     std::vector<char> old(440);
     for (std::size_t i = 0; i < old.size(); i++)
         old[i] = (char)(i * 13 + 5);
-    std::ofstream(run.dir / "stick.img", std::ios::binary).write(old.data(), 440);
+    std::ofstream(image, std::ios::binary).write(old.data(), 440);
     run.Run(job.dump());
     ASSERT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.transcript.back(),
@@ -81,6 +126,12 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
                                   {"type", 16}, {"answer", "ok"}}));
         EXPECT_EQ(run.Events("status"), (std::vector<json>{{{"event", "status"}, {"text", "Checking Disk..."}},
                                                            {{"event", "status"}, {"text", ""}}}));
+        // Every byte as the same machine leaves it when the user answers No.
+        fs::rename(image, run.dir / "refused.img");
+        std::ofstream(image, std::ios::binary).write(old.data(), 440);
+        job["answers"] = {"no"};
+        run.Run(job.dump());
+        EXPECT_EQ(Shell("cmp '" + image.string() + "' '" + (run.dir / "refused.img").string() + "'"), 0);
         return;
     }
     EXPECT_EQ(boxes[1]["text"], "Operation Completed Successfully!");
@@ -88,38 +139,63 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
                                         ? std::vector<json>{}
                                         : std::vector<json>{{{"event", "sleep"}, {"ms", 1000}}}));
 
-    // The partition table, as sfdisk reads it: one partition from one track in.
-    fs::path image = run.dir / "stick.img";
-    std::string dump;
-    ASSERT_EQ(Shell("sfdisk --dump '" + image.string() + "'", &dump), 0);
-    char line[128];
-    std::snprintf(line, sizeof line, "start=%12llu, size=%12llu, type=%s, bootable",
-                  (unsigned long long)spt, (unsigned long long)(size / 512 - spt),
-                  Ticked(job, "IDC_ENABLE_LBA") ? "e" : "6");
-    EXPECT_NE(dump.find(line), std::string::npos) << dump;
-    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 7) << dump;
-
+    // The partition table, as sfdisk reads it: one partition from one track
+    // in, to the disk's end unless the volume would be too large for DOS;
+    // then to a cylinder boundary, less than two cylinders short of that.
     unsigned char mbr[512], boot[512];
     std::ifstream in(image, std::ios::binary);
     in.read((char*)mbr, 512).seekg((std::streamoff)(spt * 512)).read((char*)boot, 512);
     MbrImage decoded;
     DecodeMbr(mbr, &decoded);
+    const std::uint64_t whole = size / 512 - spt, sectors = decoded.slots[0].sectorCount;
+    const std::uint64_t cylinder = heads * spt, end = spt + sectors;
+    if (sectors != whole) {
+        EXPECT_LT(sectors, whole);
+        EXPECT_EQ(end % cylinder, 0u);
+        EXPECT_GE((sectors + 2 * cylinder) * 512, kDosClusters * 32768) << sectors;
+    }
+    std::string dump;
+    ASSERT_EQ(Shell("sfdisk --dump '" + image.string() + "'", &dump), 0);
+    char line[128];
+    std::snprintf(line, sizeof line, "start=%12llu, size=%12llu, type=%s, bootable",
+                  (unsigned long long)spt, (unsigned long long)sectors,
+                  Ticked(job, "IDC_ENABLE_LBA") ? "e" : "6");
+    EXPECT_NE(dump.find(line), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("start="), dump.rfind("start=")) << dump;
+
     bool keep = Ticked(job, "IDC_KEEP_MBR_CODE");
     for (int i = 0; i < (keep ? 440 : MBR_BOOT_CODE_SIZE); i++)
         ASSERT_EQ(mbr[i], keep ? (unsigned char)old[i] : GetMbrBootCode()[i]) << i;
-    std::uint64_t cylinders = size / (512 * heads * spt);
-    EXPECT_EQ(decoded.slots[0].endCylinder, std::min<std::uint64_t>(cylinders - 1, 1023));
-    EXPECT_EQ(decoded.slots[0].endHead, heads - 1);
-    EXPECT_EQ(decoded.slots[0].endSector, spt);
+    // The end: the partition's last whole cylinder (at most 1023), or the
+    // address of its last sector on a disk under one cylinder.
+    const std::uint64_t lastCylinder = (sectors == whole ? size / 512 : end) / cylinder;
+    const std::uint64_t last = end - 1;
+    const std::uint64_t chs[3] = {std::min<std::uint64_t>(lastCylinder - 1, 1023), heads - 1u, spt};
+    const std::uint64_t lastChs[3] = {0, last / spt % heads, last % spt + 1};
+    const std::uint64_t* want = lastCylinder == 0 ? lastChs : chs;
+    EXPECT_EQ(decoded.slots[0].endCylinder, want[0]);
+    EXPECT_EQ(decoded.slots[0].endHead, want[1]);
+    EXPECT_EQ(decoded.slots[0].endSector, want[2]);
     EXPECT_EQ(decoded.signature, 0xAA55);
 
-    // The volume: the drive number, our boot code, a clean FAT, the files.
+    // The volume: the drive number, our boot code, clusters DOS can count,
+    // a clean FAT, the label, the files.
     EXPECT_EQ(boot[36], 0x80);
     EXPECT_TRUE(std::equal(boot + 62, boot + 512, g_fatBootCode));
-    std::string part = (run.dir / "part.img").string(), fsck;
-    ASSERT_EQ(Shell("dd if='" + image.string() + "' of='" + part + "' bs=1M iflag=skip_bytes skip=" +
-                    std::to_string(spt * 512) + " conv=sparse 2>&1"), 0);
+    const std::uint64_t perCluster = boot[13], total = Le(boot + 19, 2) ? Le(boot + 19, 2) : Le(boot + 32, 4);
+    const std::uint64_t clusters =
+        (total - Le(boot + 14, 2) - boot[16] * Le(boot + 22, 2) - Le(boot + 17, 2) * 32 / 512) / perCluster;
+    EXPECT_EQ(total, sectors);
+    EXPECT_LE(perCluster, 64u);
+    EXPECT_LT(clusters, kDosClusters);
+    EXPECT_EQ(std::string((const char*)boot + 54, 5), clusters < 4085 ? "FAT12" : "FAT16");
+    std::string part = (run.dir / "part.img").string(), fsck, label;
+    ASSERT_TRUE(CopySparse(image, part, spt * 512, sectors * 512));
     EXPECT_EQ(Shell("fsck.fat -n '" + part + "'", &fsck), 0) << fsck;
+    std::string typed = job["actions"][1]["text"];
+    std::transform(typed.begin(), typed.end(), typed.begin(), ::toupper);
+    EXPECT_EQ(Shell("MTOOLS_SKIP_CHECK=1 mlabel -s -i '" + part + "' ::", &label), 0);
+    EXPECT_EQ(label, " Volume label is " + (typed + std::string(11, ' ')).substr(0, 11) + "\n");
     // Each file with the one byte the program patches.
     const std::tuple<const char*, const char*, int> files[] = {
         {"IO.SYS", FIXTURE_IO_SYS, 938}, {"MSDOS.SYS", FIXTURE_MSDOS_SYS, -1},
@@ -139,6 +215,20 @@ INSTANTIATE_TEST_SUITE_P(
     Sticks, PipelineEndToEnd,
     testing::Values(
         Case{"typical", "", {}, [](json&, json&) {}},
+        // Over 2 GiB: a volume of 32 KiB clusters at the start, the rest unallocated.
+        Case{"whole_disk_2047MiB", "", {}, [](json&, json& s) { Sized(s, 2047ull << 20); }},
+        Case{"just_past_2GiB_keep_mbr_code", "", {Click("IDC_KEEP_MBR_CODE")},
+             [](json&, json& s) { Sized(s, 2048ull << 20); }},
+        Case{"lba_2100MiB_label_with_spaces", "", {Click("IDC_ENABLE_LBA")},
+             [](json& j, json& s) { Sized(s, 2100ull << 20); j["actions"][1]["text"] = "A b  C "; }},
+        Case{"3GiB", "", {}, [](json&, json& s) { Sized(s, 3 * kGiB); }},
+        Case{"4GiB_16x63_full_format", "", {Click("IDC_QUICK_FORMAT")},
+             [](json&, json& s) { Sized(s, 4 * kGiB, 16); }},
+        Case{"lba_8GiB_no_auto_mount", "", {Click("IDC_ENABLE_LBA")},
+             [](json&, json& s) { Sized(s, 8 * kGiB)["autoMount"] = false; }},
+        Case{"64GiB_128x32", "", {}, [](json&, json& s) { Sized(s, 64 * kGiB, 128, 32); }},
+        Case{"3TiB", "", {}, [](json&, json& s) { Sized(s, 3 * kGiB << 10); }},
+        Case{"4MiB_under_one_cylinder", "", {}, [](json&, json& s) { Sized(s, 4 << 20); }},
         Case{"lba_256MiB", "", {Click("IDC_ENABLE_LBA")}, [](json&, json& s) { s["size"] = 256 << 20; }},
         Case{"keep_mbr_code_full_format_16MiB", "", {Click("IDC_KEEP_MBR_CODE"), Click("IDC_QUICK_FORMAT")},
              [](json&, json& s) { s["size"] = 16 << 20; }},
@@ -153,10 +243,25 @@ INSTANTIATE_TEST_SUITE_P(
              [](json& j, json& s) { BeforeStart(j, Replaced(OtherStick(32 << 20, s["instanceId"]))); }},
         Case{"shifted_number", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
              [](json& j, json&) { j["disks"].push_back(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")); }},
-        Case{"label_with_a_dot", "FormatEx Error[6]: Supplied Label Parameter Check Failed.", {},
-             [](json& j, json&) { j["actions"][1]["text"] = "DOS.BOOT"; }},
-        Case{"floppy_without_the_dos_files", "Error Occurred Extracting/Copying DOS Files", {},
-             [](json& j, json&) { j["diskcopy"] = PE_FIXTURE_DLL; }},
+        Case{"label_with_a_dot", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = "DOS.BOOT"; }},
+        Case{"label_with_a_leading_space", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = " DOS"; }},
+        Case{"label_beyond_ascii", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = "MÜLLER"; }},
+        Case{"floppy_without_the_dos_files", kNoDosFiles, {}, [](json& j, json&) { j["diskcopy"] = PE_FIXTURE_DLL; }},
+        // 64 KiB, and one sector short of room for the fixture's three files.
+        Case{"64KiB_stick", kNoDosFiles, {}, [](json&, json& s) { Sized(s, 64 << 10).erase("partitions"); }},
+        Case{"just_too_small_for_the_files", kNoDosFiles, {},
+             [](json&, json& s) { Sized(s, 165 * 512).erase("partitions"); }},
+        Case{"no_format_library", "FormatEx Error[1]: Failed To Load fmifs.dll", {},
+             [](json& j, json&) { j["fmifs"] = "absent"; }},
+        Case{"format_library_without_formatex", "FormatEx Error[2]: Failed To Get Function Address", {},
+             [](json& j, json&) { j["fmifs"] = "no-formatex"; }},
+        // Mapped network drives from D to Z, and the stick has no letter to give up.
+        Case{"every_letter_taken", "Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!", {},
+             [](json& j, json& s) {
+                 for (char c = 'D'; c <= 'Z'; c++)
+                     j["letters"][std::string(1, c)] = "network";
+                 s["partitions"][0].erase("letter");
+             }},
         Case{"no_sectors_per_track", kQueryFailed, {}, [](json&, json& s) { s["sectorsPerTrack"] = 0; }},
         Case{"sectors_per_track_64", kQueryFailed, {}, [](json&, json& s) { s["sectorsPerTrack"] = 64; }},
         Case{"no_heads", kQueryFailed, {}, [](json&, json& s) { s["heads"] = 0; }},
