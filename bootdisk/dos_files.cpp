@@ -75,7 +75,9 @@ int WriteBlockToFile(HGLOBAL block, const char* path)
     if (file != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
         result = WriteFile(file, bytes, (DWORD)length, &written, NULL) && written == length;
-        CloseHandle(file);
+        // What the file system still holds of the file reaches the disk on
+        // closing: a failed close is a failed write.
+        result = CloseHandle(file) && result;
     }
     GlobalUnlock(block);
     return result;
@@ -215,8 +217,7 @@ static int PatchFile(const char* path, DWORD offset)
                  ReadFile(file, &present, 1, &moved, NULL) && moved == 1 &&
                  SetFilePointer(file, (LONG)offset, NULL, FILE_BEGIN) == offset &&
                  WriteFile(file, &patch, 1, &moved, NULL) && moved == 1;
-    CloseHandle(file);
-    return result;
+    return CloseHandle(file) && result;
 }
 
 int PatchDosFiles(char letter)

@@ -202,7 +202,9 @@ INSTANTIATE_TEST_SUITE_P(
              [](json&, json& s) { Sized(s, 4 * kGiB, 16); }},
         Case{"lba_8GiB_no_auto_mount", "", {Click("IDC_ENABLE_LBA")},
              [](json&, json& s) { Sized(s, 8 * kGiB)["autoMount"] = false; }},
-        Case{"64GiB_128x32", "", {}, [](json&, json& s) { Sized(s, 64 * kGiB, 128, 32); }},
+        // Twelve characters typed: the box takes eleven, all of them formatted.
+        Case{"64GiB_128x32_eleven_character_label", "", {},
+             [](json& j, json& s) { Sized(s, 64 * kGiB, 128, 32); j["actions"][1]["text"] = "Twelve chars"; }},
         Case{"3TiB", "", {}, [](json&, json& s) { Sized(s, 3 * kGiB << 10); }},
         Case{"4MiB_under_one_cylinder", "", {}, [](json&, json& s) { Sized(s, 4 << 20); }},
         Case{"lba_256MiB", "", {Click("IDC_ENABLE_LBA")}, [](json&, json& s) { s["size"] = 256 << 20; }},
@@ -215,6 +217,14 @@ INSTANTIATE_TEST_SUITE_P(
         // holding another card; the other stick sliding down to the number.
         Case{"another_stick", kQueryFailed, Replaced(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")),
              [](json&, json&) {}},
+        // One of a pack: the same name and length, another serial number.
+        Case{"same_model_other_serial", kQueryFailed, {},
+             [](json& j, json& s) {
+                 json twin = s;
+                 twin.erase("image");
+                 twin["instanceId"] = "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.07\\6&1a2b3c4d&1";
+                 BeforeStart(j, Replaced(twin));
+             }},
         Case{"another_length", kQueryFailed, {},
              [](json& j, json& s) { BeforeStart(j, Replaced(OtherStick(32 << 20, s["instanceId"]))); }},
         Case{"shifted_number", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
