@@ -46,7 +46,20 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 }
 
 const char* FileFolder() { return g_folder.c_str(); }
-void WhenWaiting(HWND dialog) { PostMessageA(dialog, kRunSteps, 0, 0); }
+
+// A modal dialog without WS_VISIBLE shows when its message queue first runs
+// empty: the steps wait for that, on a timer, whose id carries the param.
+static const UINT_PTR kStepsTimer = 100;
+
+static void CALLBACK RunSteps(HWND dialog, UINT, UINT_PTR timer, DWORD)
+{
+    if (!IsWindowVisible(dialog))
+        return;
+    KillTimer(dialog, timer);
+    SendMessageA(dialog, kRunSteps, 0, (LPARAM)(timer - kStepsTimer));
+}
+
+void WhenWaiting(HWND dialog, LPARAM param) { SetTimer(dialog, kStepsTimer + param, 50, RunSteps); }
 
 // Pressed and released over the control: buttons take it themselves, a
 // static that notifies tells its dialog.
@@ -71,6 +84,28 @@ void PressEnter(HWND dialog)
     MSG message = {GetFocus() ? GetFocus() : dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
     IsDialogMessageA(dialog, &message);
 }
+
+std::string Screen(HWND control)
+{
+    RECT area;
+    GetClientRect(control, &area);
+    HDC dc = GetDC(control);
+    unsigned long long sum = 0;
+    for (int y = 0; y < area.bottom; y++)
+        for (int x = 0; x < area.right; x++)
+            sum = sum * 31 + GetPixel(dc, x, y);
+    ReleaseDC(control, dc);
+    return std::to_string(sum);
+}
+
+static void CALLBACK CloseBox(HWND owner, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(owner, timer);
+    PostMessageA(FindWindowA("#32770", kBoxTitle), WM_COMMAND, IDOK, 0);
+}
+
+// The timer's message comes after the box's paint messages.
+void BoxClosesItself(HWND owner) { SetTimer(owner, 1, 200, CloseBox); }
 
 int SystemFormat(char* buffer, const char* format, va_list args)
 {

@@ -95,6 +95,12 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
               json({{"event", "exit"}, {"code", 0}, {"openHandles", 0}, {"memoryBlocks", 0}}));
     std::vector<json> boxes = run.Events("box");
     ASSERT_EQ(boxes.size(), 2u); // the question, then the outcome
+    // Each stage's text is painted while it runs, the empty line first as the
+    // dialog shows: no paint message is dispatched until a box comes up.
+    json painted = {""};
+    for (const json& status : run.Events("status"))
+        painted.push_back(status["text"]);
+    EXPECT_EQ(run.stats["statusPainted"], painted);
     if (!c.box.empty()) {
         EXPECT_EQ(run.stats["deviceWrites"], json::array());
         EXPECT_FALSE(run.stats["calls"].contains("FormatEx"));

@@ -17,7 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 int main(int argc, char** argv)
 {
-    // --stats FILE: the run's calls and raw disk writes, for the benchmark.
+    // --stats FILE: the run's calls, raw disk writes and painted status texts.
     const char* statsPath = nullptr;
     if (argc == 4 && std::strcmp(argv[1], "--stats") == 0) {
         statsPath = argv[2];
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     char commandLine[] = "";
     int code = WinMain(winsim::ProgramInstance(), NULL, commandLine, SW_SHOW);
     transcript.Exit(code);
-    if (statsPath && !sim::WriteStats(statsPath)) {
+    if (statsPath && !sim::WriteStats(statsPath, transcript.StatusPainted())) {
         std::fprintf(stderr, "tarnwick-sim: cannot write %s\n", statsPath);
         return 2;
     }

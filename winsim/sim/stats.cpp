@@ -8,7 +8,7 @@
 
 namespace sim {
 
-bool WriteStats(const std::string& path)
+bool WriteStats(const std::string& path, const std::vector<std::string>& statusPainted)
 {
     std::map<std::string, int> calls;
     for (const auto& function : winsim::CallLog())
@@ -19,7 +19,8 @@ bool WriteStats(const std::string& path)
                           {"offset", write.offset},
                           {"length", write.length},
                           {"through", write.through}});
-    nlohmann::ordered_json stats = {{"calls", calls}, {"deviceWrites", writes}};
+    nlohmann::ordered_json stats = {{"calls", calls}, {"deviceWrites", writes},
+                                     {"statusPainted", statusPainted}};
     std::ofstream out(path);
     out << stats.dump() << "\n";
     return (bool)out;

@@ -60,15 +60,26 @@ void Transcript::DialogEnded(HWND, int id, INT_PTR result)
     Print(j.dump());
 }
 
-void Transcript::TextSet(HWND window, const std::string& text)
+static bool IsStatusLine(HWND window)
 {
     HWND dialog = winsim::Parent(window);
-    if (!dialog || winsim::DialogTemplateId(dialog) != IDD_MAIN ||
-        winsim::DialogItem(dialog, IDC_STATUS) != window)
+    return dialog && winsim::DialogTemplateId(dialog) == IDD_MAIN &&
+           winsim::DialogItem(dialog, IDC_STATUS) == window;
+}
+
+void Transcript::TextSet(HWND window, const std::string& text)
+{
+    if (!IsStatusLine(window))
         return;
     Json j = Event("status");
     j["text"] = Utf8(text);
     Print(j.dump());
+}
+
+void Transcript::Painted(HWND window, const std::string& text)
+{
+    if (IsStatusLine(window))
+        statusPainted_.push_back(Utf8(text));
 }
 
 void Transcript::ShellExecuted(const winsim::ShellCall& call)

@@ -31,11 +31,14 @@ struct Window {
     DialogUnits rect{0, 0, 0, 0};
     bool enabled = true;
     std::vector<HWND> children;
+    std::string painted;       // the text as last painted on the screen
+    bool needsPaint = true;    // a window starts unpainted
 
     // dialogs
     bool isDialog = false;
     int templateId = 0;
     DLGPROC proc = nullptr;
+    bool shown = false;        // on the screen once WM_INITDIALOG has returned
     bool ended = false;
     INT_PTR result = 0;
     DialogFont font{0, 0, ""};

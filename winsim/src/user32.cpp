@@ -102,6 +102,7 @@ void RunModalLoop(HWND handle)
         Window* dialog = FindWindowRecord(handle);
         if (dialog->ended)
             return;
+        DispatchPaints();
         if (m.driver && m.driver(handle))
             continue;
         UserEscape(handle);
@@ -142,6 +143,7 @@ void NotifyTextSet(Window& window)
 {
     if (M().observer)
         M().observer->TextSet(window.handle, window.text);
+    TextChanged(window);
 }
 
 void Notify(const Window& control, WORD code)
@@ -294,6 +296,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     if (Deliver(handle, WM_INITDIALOG, (WPARAM)firstTabStop, initParam))
         m.focus = FirstTabStop(*FindWindowRecord(handle));
     dialog = FindWindowRecord(handle);
+    dialog->shown = true;
     if (m.observer && !dialog->ended)
         m.observer->DialogOpened(handle, templateId, dialog->text);
     RunModalLoop(handle);
@@ -457,7 +460,10 @@ BOOL WINAPI UpdateWindow(HWND window)
 {
     if (Failing("UpdateWindow"))
         return FALSE;
-    return FindWindowRecord(window) != nullptr;
+    if (!FindWindowRecord(window))
+        return FALSE;
+    PaintWaiting(window);
+    return TRUE;
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
@@ -474,6 +480,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     bool reenable = ownerRecord && ownerRecord->enabled;
     if (reenable)
         ownerRecord->enabled = false;
+    // The box's own message loop paints what waits behind it.
+    DispatchPaints();
     int answer;
     if (m.answerer)
         answer = m.answerer(call);

@@ -18,6 +18,14 @@ void Notify(const Window& control, WORD code);
 
 LRESULT ControlProc(Window& control, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Painting (painting.cpp). A window's text changed: an edit box waits for a
+// paint, other controls paint at once. UpdateWindow: the window and its
+// controls that wait are painted. The thread's message loop, before it waits
+// for input: every window that waits is painted.
+void TextChanged(Window& window);
+void PaintWaiting(HWND window);
+void DispatchPaints();
+
 // The image handle for a resource or system image, created once per key.
 HANDLE ImageHandle(const std::string& key, const Resource* resource, int systemId);
 

@@ -168,6 +168,9 @@ struct Observer {
     virtual void DialogOpened(HWND, int, const std::string&) {}
     virtual void DialogEnded(HWND, int, INT_PTR) {}
     virtual void TextSet(HWND, const std::string&) {}
+    // A window's text painted on the screen: at UpdateWindow or when the
+    // thread's message loop dispatches the paint, not when it is set.
+    virtual void Painted(HWND, const std::string&) {}
     virtual void ShellExecuted(const ShellCall&) {}
     virtual void Slept(DWORD) {}
     virtual void ProtectedWriteAttempted(const ProtectedWrite&) {}
@@ -229,6 +232,7 @@ std::string ClassName(HWND window);
 DWORD Style(HWND window);
 DWORD ExStyle(HWND window);
 std::string Text(HWND window);
+std::string PaintedText(HWND window); // the text as the screen last showed it
 DialogUnits Rect(HWND window);
 HWND Owner(HWND window);
 HWND Parent(HWND window);
