@@ -53,9 +53,9 @@ const char* FileFolder();
 // one of the same name without resources lies in the program's folder.
 const char kResourceLibrary[] = "twkres.dll";
 
-// Once the dialog waits for the user, it is sent kRunSteps with param.
+// Once the dialog waits for the user, it is sent kRunSteps.
 const UINT kRunSteps = WM_USER + 0x100;
-void WhenWaiting(HWND dialog, LPARAM param);
+void WhenWaiting(HWND dialog);
 
 // The user: clicks a button or a notifying static, types into an edit box
 // over its text, presses Enter in the dialog.
@@ -66,8 +66,8 @@ void PressEnter(HWND dialog);
 // What the screen shows of a control, to tell whether it was painted between
 // two looks: its pixels under Wine, the text winsim last painted.
 std::string Screen(HWND control);
-// The next OK box owned by owner, titled kBoxTitle, closes once it is up (on
-// winsim such a box is answered at once).
+// The owner's next OK box titled kBoxTitle closes once it is up (on winsim
+// such a box is answered at once).
 const char kBoxTitle[] = "Conformance";
 void BoxClosesItself(HWND owner);
 

@@ -95,7 +95,6 @@ static void Buttons(HWND dialog)
 }
 
 static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-static nlohmann::json g_titlePainted;
 
 // Whether a new text shows as soon as it is set, and whether UpdateWindow on
 // the dialog then paints it.
@@ -110,24 +109,20 @@ static nlohmann::json PaintedWhen(HWND dialog, int id)
     return {set != before, world::Screen(control) != set};
 }
 
-// While the thread is busy, an edit box's new text waits for a paint, which
-// UpdateWindow or a message box's own loop gives it; a button and a static
-// (the About box's title) draw theirs at once.
+// While the thread is busy, the status line's new text waits for a paint,
+// which UpdateWindow or a message box's own loop gives it; a button draws its
+// text at once.
 static void Painting(HWND dialog)
 {
     Line line("dialog", "painted when set, after UpdateWindow");
     line["status line"] = PaintedWhen(dialog, IDC_STATUS);
     line["button"] = PaintedWhen(dialog, IDC_REFRESH);
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUT), dialog, Procedure, 2);
-    line["about box's title"] = g_titlePainted;
     HWND status = GetDlgItem(dialog, IDC_STATUS);
     SetWindowTextA(status, "Partitioning Disk...");
     std::string set = world::Screen(status);
     world::BoxClosesItself(dialog);
     MessageBoxA(dialog, "Behind this box the status line is painted.", world::kBoxTitle, MB_OK);
     line["status line painted while a box is up"] = world::Screen(status) != set;
-    SetWindowTextA(status, "");
-    SetDlgItemTextA(dialog, IDC_REFRESH, "Refresh");
 }
 
 static void Template(HWND dialog)
@@ -157,11 +152,8 @@ static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         EndDialog(dialog, (INT_PTR)GetClassLongPtrA(GetDlgItem(dialog, IDC_ABOUT_TITLE),
                                                     GCLP_HCURSOR));
     else if (message == WM_INITDIALOG)
-        world::WhenWaiting(dialog, lParam);
-    if (message == world::kRunSteps && lParam == 2) { // the About box of Painting
-        g_titlePainted = PaintedWhen(dialog, IDC_ABOUT_TITLE);
-        EndDialog(dialog, 0);
-    } else if (message == world::kRunSteps) {
+        world::WhenWaiting(dialog);
+    if (message == world::kRunSteps) {
         Painting(dialog);
         Template(dialog);
         DiskList(GetDlgItem(dialog, IDC_DISK_LIST));

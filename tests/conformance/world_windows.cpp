@@ -47,19 +47,13 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 
 const char* FileFolder() { return g_folder.c_str(); }
 
-// A modal dialog without WS_VISIBLE shows when its message queue first runs
-// empty: the steps wait for that, on a timer, whose id carries the param.
-static const UINT_PTR kStepsTimer = 100;
-
-static void CALLBACK RunSteps(HWND dialog, UINT, UINT_PTR timer, DWORD)
+// Shown first: a modal dialog without WS_VISIBLE shows when its queue first
+// runs empty, before the user can act.
+void WhenWaiting(HWND dialog)
 {
-    if (!IsWindowVisible(dialog))
-        return;
-    KillTimer(dialog, timer);
-    SendMessageA(dialog, kRunSteps, 0, (LPARAM)(timer - kStepsTimer));
+    ShowWindow(dialog, SW_SHOW);
+    PostMessageA(dialog, kRunSteps, 0, 0);
 }
-
-void WhenWaiting(HWND dialog, LPARAM param) { SetTimer(dialog, kStepsTimer + param, 50, RunSteps); }
 
 // Pressed and released over the control: buttons take it themselves, a
 // static that notifies tells its dialog.
@@ -98,13 +92,12 @@ std::string Screen(HWND control)
     return std::to_string(sum);
 }
 
+// On a timer, whose message comes after the box's paint messages.
 static void CALLBACK CloseBox(HWND owner, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(owner, timer);
     PostMessageA(FindWindowA("#32770", kBoxTitle), WM_COMMAND, IDOK, 0);
 }
-
-// The timer's message comes after the box's paint messages.
 void BoxClosesItself(HWND owner) { SetTimer(owner, 1, 200, CloseBox); }
 
 int SystemFormat(char* buffer, const char* format, va_list args)

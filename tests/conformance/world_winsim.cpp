@@ -7,15 +7,11 @@
 #include "winsim/sim/machine_setup.h"
 
 #include <cstdio>
-#include <map>
 
 extern const unsigned char g_programResources[];
 extern const std::size_t g_programResources_size;
 
 namespace world {
-
-// The dialogs whose steps are due when they wait; the steps end them.
-static std::map<HWND, LPARAM> g_steps;
 
 bool Start()
 {
@@ -29,15 +25,6 @@ bool Start()
     sim::AddScenarioDisk(disk);
     winsim::SetSystemLibrary(kResourceLibrary, RESOURCE_LIBRARY);
     winsim::PlantProgramFolderLibrary(kResourceLibrary);
-    winsim::SetInputDriver([](HWND waiting) {
-        auto due = g_steps.find(waiting);
-        if (due == g_steps.end())
-            return false;
-        LPARAM param = due->second;
-        g_steps.erase(due);
-        winsim::DeliverMessage(waiting, kRunSteps, 0, param);
-        return true;
-    });
     return true;
 }
 
@@ -60,7 +47,15 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 
 const char* FileFolder() { return "C:\\"; }
 
-void WhenWaiting(HWND dialog, LPARAM param) { g_steps[dialog] = param; }
+// The steps end the dialog; the About box they open ends by itself.
+void WhenWaiting(HWND dialog)
+{
+    winsim::SetInputDriver([dialog](HWND waiting) {
+        if (waiting == dialog)
+            winsim::DeliverMessage(dialog, kRunSteps, 0, 0);
+        return waiting == dialog;
+    });
+}
 
 void Click(HWND control) { winsim::UserClick(control); }
 void Type(HWND edit, const char* text) { winsim::UserType(edit, text); }

@@ -79,10 +79,11 @@ protected:
 
 TEST_F(DosFiles, FindsTheFilesByNameInAnyCaseAnywhereInTheDirectory)
 {
-    Floppy odd;
-    odd.Add(3, "io      sys", 2, kIo).Add(7, "MsDos   Sys", 8, kMsdos);
+    Floppy odd; // IO.SYS after one of another extension, COMMAND.COM in the last entry
+    odd.Add(1, "IO      SYX", 70, kMsdos).Add(3, "io      sys", 2, kIo);
+    odd.Add(7, "MsDos   Sys", 8, kMsdos);
     odd.bytes[FLOPPY_ROOT_OFFSET + 32 * 100] = 0; // an end-of-directory entry, then more
-    Serve(odd.Add(150, "COMMAND COM", 9, kCommand).bytes);
+    Serve(odd.Add(FLOPPY_ROOT_ENTRIES - 1, "COMMAND COM", 9, kCommand).bytes);
     DWORD sizes[DOS_FILE_COUNT];
     ASSERT_EQ(CheckDosFiles(sizes), EXTRACT_SUCCEEDED);
     EXPECT_EQ(std::vector<DWORD>(sizes, sizes + DOS_FILE_COUNT),

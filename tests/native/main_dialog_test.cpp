@@ -1,18 +1,18 @@
-// The main dialog's behaviour: start-up, commands, the status line, progress
-// reports and the About box.
+// The main dialog's behaviour: start-up, commands, the status line and the
+// About box. Its label limit and progress reports are played through
+// tarnwick-sim.
 #include "disk_fixture.h"
 
 #include "app/dialogs.h"
 #include "app/ui.h"
 #include "res/resource.h"
-#include "volume/format.h"
 
 #include <gtest/gtest.h>
 
 using tests::ProgramRun;
 using winsim::DialogItem;
 
-TEST(MainDialog, StartsWithItsIconLimitAndHandCursorOptionsUnchecked)
+TEST(MainDialog, StartsWithItsIconAndHandCursorOptionsUnchecked)
 {
     ProgramRun run;
     run.Then([](HWND dialog) {
@@ -21,8 +21,6 @@ TEST(MainDialog, StartsWithItsIconLimitAndHandCursorOptionsUnchecked)
         ASSERT_NE(icon, nullptr);
         EXPECT_EQ(icon->nameId, IDI_APP);
         EXPECT_EQ(winsim::WindowIcon(dialog, ICON_SMALL), nullptr);
-        winsim::UserType(DialogItem(dialog, IDC_LABEL), "ABCDEFGHIJKL");
-        EXPECT_EQ(winsim::Text(DialogItem(dialog, IDC_LABEL)), "ABCDEFGHIJK");
         for (int box : {IDC_QUICK_FORMAT, IDC_FORCE_DISMOUNT, IDC_KEEP_MBR_CODE, IDC_ENABLE_LBA})
             EXPECT_EQ(IsDlgButtonChecked(dialog, box), (UINT)BST_UNCHECKED);
         // Every static control of the process shows the hand, and only they.
@@ -60,21 +58,6 @@ TEST(MainDialog, StartAsksAndClearsTheLineOnlyWithADiskSelected)
             wanted.push_back("");
         EXPECT_EQ(run.StatusTexts(), wanted);
     }
-}
-
-TEST(MainDialog, ProgressReportsWriteTheStatusLine)
-{
-    ProgramRun run;
-    run.Then([](HWND dialog) {
-        BYTE proceed = TRUE;
-        for (DWORD percent : {0u, 37u, 100u, 0xFFFFFFFFu})
-            winsim::DeliverMessage(dialog, WM_FORMAT_PROGRESS, percent, (LPARAM)&proceed);
-        EXPECT_EQ(proceed, TRUE);
-    });
-    EXPECT_EQ(run.Run(), 0);
-    EXPECT_EQ(run.StatusTexts(),
-              (std::vector<std::string>{"Formating...(0%)", "Formating...(37%)",
-                                        "Formating...(100%)", "Formating...(-1%)"}));
 }
 
 TEST(MainDialog, EscapeCloseBoxAndIdCloseEndWithZeroAndNoQuestion)

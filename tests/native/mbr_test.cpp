@@ -28,10 +28,10 @@ TEST(Mbr, EverySectorBytesComeBackAndCylinderBitsTravelInTheSectorByte)
     winsim::WriteDisk(drive, 0, std::vector<unsigned char>(512, 0));
     ASSERT_EQ(WriteMbr(drive, &image), 1);
     EXPECT_EQ(winsim::ReadDisk(drive, 0, 512), sector);
-    image.slots[1].endCylinder = 1044; // bits above the tenth are dropped, not clamped
-    image.slots[1].endSector = 63;
+    image.slots[3].endCylinder = 1044; // bits above the tenth are dropped, not clamped
+    image.slots[3].endSector = 63;
     ASSERT_EQ(WriteMbr(drive, &image), 1);
-    EXPECT_EQ(winsim::ReadDisk(drive, 462 + 6, 2), (std::vector<unsigned char>{63, 20}));
+    EXPECT_EQ(winsim::ReadDisk(drive, 494 + 6, 2), (std::vector<unsigned char>{63, 20}));
     EXPECT_EQ(winsim::OpenHandleCount(), 0);
 }
 

@@ -38,6 +38,13 @@ json OtherStick(std::uint64_t size, const std::string& instanceId)
             {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11}, {"letter", "F"}}}}};
 }
 
+// Network drives mapped from D to last.
+void Mapped(json& job, char last)
+{
+    for (char c = 'D'; c <= last; c++)
+        job["letters"][std::string(1, c)] = "network";
+}
+
 json& Sized(json& stick, std::uint64_t size, int heads = 255, int sectors = 63)
 {
     stick.update({{"size", size}, {"heads", heads}, {"sectorsPerTrack", sectors}});
@@ -73,11 +80,11 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
     json& stick = job["disks"][1];
     const std::uint64_t size = stick["size"], spt = stick.value("sectorsPerTrack", 63);
     const int heads = stick.value("heads", 255);
-    // Two old partitions, the second of which the new table must drop.
+    // Two old partitions, the second, in the last entry, for the new table to drop.
     std::uint32_t half = (std::uint32_t)std::min<std::uint64_t>((size / 512 - 63) / 2, 1 << 21);
     if (stick.contains("partitions")) {
         stick["partitions"][0]["sectors"] = half;
-        stick["partitions"].push_back({{"slot", 2}, {"start", 63 + half}, {"sectors", half}, {"type", 6}});
+        stick["partitions"].push_back({{"slot", 3}, {"start", 63 + half}, {"sectors", half}, {"type", 6}});
     }
     for (json& action : job["actions"])
         if (action["do"] == "plug" && action["disk"].is_null())
@@ -212,6 +219,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"64GiB_128x32_eleven_character_label", "", {},
              [](json& j, json& s) { Sized(s, 64 * kGiB, 128, 32); j["actions"][1]["text"] = "Twelve chars"; }},
         Case{"3TiB", "", {}, [](json&, json& s) { Sized(s, 3 * kGiB << 10); }},
+        // Network drives from D to Y: the stick's own Z: is the one letter left.
+        Case{"at_the_last_letter_no_auto_mount", "", {},
+             [](json& j, json& s) { Mapped(j, 'Y'); s["partitions"][0]["letter"] = "Z"; s["autoMount"] = false; }},
         Case{"4MiB_under_one_cylinder", "", {}, [](json&, json& s) { Sized(s, 4 << 20); }},
         Case{"lba_256MiB", "", {Click("IDC_ENABLE_LBA")}, [](json&, json& s) { s["size"] = 256 << 20; }},
         Case{"keep_mbr_code_full_format_16MiB", "", {Click("IDC_KEEP_MBR_CODE"), Click("IDC_QUICK_FORMAT")},
@@ -241,19 +251,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"floppy_without_the_dos_files", kNoDosFiles, {}, [](json& j, json&) { j["diskcopy"] = PE_FIXTURE_DLL; }},
         // 64 KiB, and one sector short of room for the fixture's three files.
         Case{"64KiB_stick", kNoDosFiles, {}, [](json&, json& s) { Sized(s, 64 << 10).erase("partitions"); }},
+        Case{"just_big_enough_for_the_files", "", {}, [](json&, json& s) { Sized(s, 166 * 512).erase("partitions"); }},
         Case{"just_too_small_for_the_files", kNoDosFiles, {},
              [](json&, json& s) { Sized(s, 165 * 512).erase("partitions"); }},
         Case{"no_format_library", "FormatEx Error[1]: Failed To Load fmifs.dll", {},
              [](json& j, json&) { j["fmifs"] = "absent"; }},
         Case{"format_library_without_formatex", "FormatEx Error[2]: Failed To Get Function Address", {},
              [](json& j, json&) { j["fmifs"] = "no-formatex"; }},
-        // Mapped network drives from D to Z, and the stick has no letter to give up.
+        // Network drives from D to Z, and the stick has no letter to give up.
         Case{"every_letter_taken", "Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!", {},
-             [](json& j, json& s) {
-                 for (char c = 'D'; c <= 'Z'; c++)
-                     j["letters"][std::string(1, c)] = "network";
-                 s["partitions"][0].erase("letter");
-             }},
+             [](json& j, json& s) { Mapped(j, 'Z'); s["partitions"][0].erase("letter"); }},
         Case{"no_sectors_per_track", kQueryFailed, {}, [](json&, json& s) { s["sectorsPerTrack"] = 0; }},
         Case{"sectors_per_track_64", kQueryFailed, {}, [](json&, json& s) { s["sectorsPerTrack"] = 64; }},
         Case{"no_heads", kQueryFailed, {}, [](json&, json& s) { s["heads"] = 0; }},

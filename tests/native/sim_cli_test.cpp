@@ -12,7 +12,7 @@ TEST(TarnwickSim, ReportsEachActionInOrder)
     run.Run(R"({"disks": [], "actions": [
         {"do":"click","control":"IDC_ABOUT"}, {"do":"click-anywhere"},
         {"do":"type","control":"IDC_LABEL","text":"TWELVECHARS!"},
-        {"do":"progress","percent":37}, {"do":"click","control":"IDC_BANNER"},
+        {"do":"progress","percent":-1}, {"do":"click","control":"IDC_BANNER"},
         {"do":"click","control":"IDC_QUICK_FORMAT"}, {"do":"enter"}]})");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.errors, "");
@@ -24,7 +24,8 @@ TEST(TarnwickSim, ReportsEachActionInOrder)
         Line(R"({"event":"dialog","id":101,"title":"Tarnwick"})"), list,
         Line(R"({"event":"dialog","id":110,"title":""})"),
         Line(R"({"event":"dialog-end","id":110,"result":0})"), labelled,
-        Line(R"x({"event":"status","text":"Formating...(37%)"})x"), labelled,
+        // The percentage as a signed number, with one percent sign.
+        Line(R"x({"event":"status","text":"Formating...(-1%)"})x"), labelled,
         Line(R"({"event":"shell","verb":"open","file":"https://tarnwick.example.org/"})"),
         labelled, labelled,
         labelled, // Enter: Start does nothing on the placeholder
