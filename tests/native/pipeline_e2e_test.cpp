@@ -115,11 +115,15 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
                                   {"type", 16}, {"answer", "ok"}}));
         EXPECT_EQ(run.Events("status"), (std::vector<json>{{{"event", "status"}, {"text", "Checking Disk..."}},
                                                            {{"event", "status"}, {"text", ""}}}));
-        // Every byte as the same machine leaves it when the user answers No.
+        // Every byte as the same machine leaves it when the user answers No,
+        // Start pressed with Enter; the status line cleared.
         fs::rename(image, run.dir / "refused.img");
         std::ofstream(image, std::ios::binary).write(old.data(), 440);
         job["answers"] = {"no"};
+        job["actions"].back() = {{"do", "enter"}};
         run.Run(job.dump());
+        EXPECT_EQ(run.Events("box").size(), 1u);
+        EXPECT_EQ(run.Events("status"), (std::vector<json>{{{"event", "status"}, {"text", ""}}}));
         EXPECT_EQ(Shell("cmp '" + image.string() + "' '" + (run.dir / "refused.img").string() + "'"), 0);
         return;
     }
