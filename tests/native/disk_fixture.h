@@ -13,8 +13,9 @@ namespace tests {
 // A memory-backed removable drive of the given size.
 inline int AddStick(std::uint64_t size, bool isProtected = false)
 {
+    static int made = 0; // no two disks share an instance path
     winsim::DiskSetup setup;
-    setup.instanceId = "USBSTOR\\Disk&Ven_Test&Prod_Stick\\1";
+    setup.instanceId = "USBSTOR\\Disk&Ven_Test&Prod_Stick\\" + std::to_string(++made);
     setup.size = size;
     setup.isProtected = isProtected;
     return winsim::AddDisk(setup);

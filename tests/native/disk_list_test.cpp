@@ -41,15 +41,22 @@ std::string Label(HWND dialog)
     return winsim::Text(winsim::DialogItem(dialog, IDC_LABEL));
 }
 
-// The items with their drive numbers, the selection as the program reads
-// it, Start and the label box.
-std::string State(HWND dialog)
+// The items with their drive numbers.
+std::string Items(HWND dialog)
 {
     HWND list = winsim::DialogItem(dialog, IDC_DISK_LIST);
     std::vector<LPARAM> data = winsim::ComboItemData(list);
     std::string s;
     for (std::size_t i = 0; i < data.size(); i++)
         s += winsim::ComboItems(list)[i] + " #" + std::to_string(data[i]) + "; ";
+    return s;
+}
+
+// The items, the selection as the program reads it, Start and the label box.
+std::string State(HWND dialog)
+{
+    HWND list = winsim::DialogItem(dialog, IDC_DISK_LIST);
+    std::string s = Items(dialog);
     const char* name = GetSelectedDiskName();
     return s + "selected " + std::to_string(winsim::ComboSelection(list)) + " #" +
            std::to_string(GetSelectedDiskIndex()) + " " + (name ? name : "(none)") +
@@ -125,6 +132,40 @@ TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
         Refresh(dialog);
         EXPECT_EQ(State(dialog), "    No USB Disks Found! #-1; selected 0 #-1     No USB Disks "
                                  "Found!, no Start, label ");
+    });
+    EXPECT_EQ(run.Run(), 0);
+}
+
+// A disk takes the lowest drive number free when it arrives and keeps it;
+// the Disk service list keeps only the order of arrival. Each item's name
+// and size are those of the one disk its number opens, as two sticks and a
+// card reader's four slots come and go.
+TEST(DiskList, EachItemNamesTheDiskItsNumberOpens)
+{
+    tests::ProgramRun run;
+    winsim::AddDisk({true, "System", "IDE\\System", false, 512, kStick});
+    auto plug = [](const std::string& name, int megabytes) {
+        winsim::AddDisk({true, name, "USBSTOR\\" + name, true, 512, megabytes * 1000000ull});
+    };
+    plug("A", 10);
+    plug("B", 20);
+    run.Then([&](HWND dialog) {
+        winsim::UnplugDisk(1);
+        Refresh(dialog);
+        EXPECT_EQ(Items(dialog), "B 20Mb #2; ");
+        plug("A", 10); // back at 1, listed after B
+        Refresh(dialog);
+        EXPECT_EQ(Items(dialog), "A 10Mb #1; B 20Mb #2; ");
+        for (int slot = 0; slot < 4; slot++)
+            plug("Card" + std::to_string(slot), 30 + slot); // 3 to 6
+        for (int gone : {1, 3, 4, 5, 6})
+            winsim::UnplugDisk(gone);
+        for (int slot = 0; slot < 4; slot++)
+            plug("Card" + std::to_string(slot), 30 + slot); // 1, 3, 4, 5
+        plug("A", 10);
+        Refresh(dialog);
+        EXPECT_EQ(Items(dialog), "A 10Mb #6; B 20Mb #2; Card0 30Mb #1; Card1 31Mb #3; Card2 32Mb "
+                                 "#4; Card3 33Mb #5; ");
     });
     EXPECT_EQ(run.Run(), 0);
 }

@@ -51,7 +51,7 @@ protected:
 
 TEST_F(DiskQuery, BuildsTheRecordFromThisDisksPartitionsOnly)
 {
-    int n = AddDisk(64ull << 20), m = AddDisk(64ull << 20);
+    int n = AddDisk(64ull << 20), m = AddDisk(64ull << 20, "USBSTOR\\Other");
     // Slot 1 unlettered; slot 3 extended, its lettered logical drive fills no slot.
     Table(n, {{0, 63, 30000, 6, 1}, {1, 40000, 1000, 6, 0}, {2, 50000, 1 << 23, 7, 0},
               {3, 100000, 5000, 5, 0}});
@@ -150,10 +150,13 @@ TEST_F(DiskQuery, FailuresLeaveTheCallersRecordAndCloseEverything)
     }
 }
 
+// Drive n is the disk that reports number n through its device interface.
 TEST_F(DiskQuery, DriveNumbersAbove255KeepTheirLowBitsInTheRecord)
 {
     while (winsim::DiskCount() < 258)
-        AddDisk(1 << 20);
+        AddDisk(1 << 20, kUsbId + std::to_string(winsim::DiskCount()));
     EXPECT_EQ(Query(257).diskNumber, 1);
-    EXPECT_EQ(winsim::OpenedPaths().front(), "\\\\.\\PHYSICALDRIVE257");
+    const auto& opened = winsim::OpenedPaths();
+    EXPECT_EQ(opened.front(), "\\\\?\\USBSTOR#Disk&Ven_Test&Prod_Stick#10#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}");
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), "\\\\.\\PHYSICALDRIVE257"), 2);
 }

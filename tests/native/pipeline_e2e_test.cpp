@@ -37,6 +37,32 @@ json OtherStick(std::uint64_t size, const std::string& instanceId)
             {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11}, {"letter", "F"}}}}};
 }
 
+// Disks pulled in turn, Refresh, disks plugged in in turn (null: the stick
+// again), Refresh, the stick chosen again.
+std::vector<json> ComeAndGo(std::vector<int> pulled, std::vector<json> back)
+{
+    std::vector<json> actions;
+    for (int n : pulled)
+        actions.push_back({{"do", "unplug"}, {"disk", n}});
+    actions.push_back(Click("IDC_REFRESH"));
+    for (const json& disk : back)
+        actions.push_back({{"do", "plug"}, {"disk", disk}});
+    actions.push_back(Click("IDC_REFRESH"));
+    actions.push_back({{"do", "select"}, {"item", 0}});
+    return actions;
+}
+
+// A disk that fails the run if anything is written to it: a card reader's
+// slot (i from 0) or, for -1, another stick.
+json Guarded(int i)
+{
+    json disk = OtherStick(16 << 20, "USBSTOR\\Disk&Ven_" + std::to_string(i) + "\\2");
+    disk["protected"] = true;
+    if (i >= 0)
+        disk.update({{"friendlyName", "Multi Card Slot " + std::to_string(i)}, {"partitions", json::array()}});
+    return disk;
+}
+
 class PipelineEndToEnd : public testing::TestWithParam<Case> {};
 
 const char kQueryFailed[] = "Failed To Query Disk!";
@@ -145,13 +171,23 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"lba_1536MiB_64x32", "", {Click("IDC_ENABLE_LBA")},
              [](json&, json& s) { s.update({{"size", 1536ull << 20}, {"heads", 64}, {"sectorsPerTrack", 32}}); }},
         Case{"replugged_no_auto_mount", "", Replaced(nullptr), [](json&, json& s) { s["autoMount"] = false; }},
+        // Pulled and plugged back beside another stick, or among a card
+        // reader's slots: the stick gets a new number, Start writes it.
+        Case{"replugged_beside_another_stick", "", ComeAndGo({1}, {nullptr}),
+             [](json& j, json&) { j["disks"].push_back(Guarded(-1)); }},
+        Case{"replugged_among_card_slots", "",
+             ComeAndGo({2, 3, 4, 5, 1}, {Guarded(0), Guarded(1), Guarded(2), Guarded(3), nullptr}),
+             [](json& j, json&) {
+                 for (int i : {0, 1, 2, 3, -1})
+                     j["disks"].push_back(Guarded(i));
+             }},
         // Another stick given the confirmed drive number; a card reader
-        // holding another card; the other stick sliding down to the number.
+        // holding another card; the chosen stick pulled, its number free.
         Case{"another_stick", kQueryFailed, Replaced(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")),
              [](json&, json&) {}},
         Case{"another_length", kQueryFailed, {},
              [](json& j, json& s) { BeforeStart(j, Replaced(OtherStick(32 << 20, s["instanceId"]))); }},
-        Case{"shifted_number", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
+        Case{"chosen_stick_pulled", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
              [](json& j, json&) { j["disks"].push_back(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")); }},
         Case{"label_with_a_dot", "FormatEx Error[6]: Supplied Label Parameter Check Failed.", {},
              [](json& j, json&) { j["actions"][1]["text"] = "DOS.BOOT"; }},

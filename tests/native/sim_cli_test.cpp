@@ -51,6 +51,8 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
         {R"({"disks":[{"media":"removable","size":1000}]})", "\"instanceId\" is required"},
         {R"({"disks":[{"instanceId":"X","media":"floppy","size":1000}]})", "disks[0].media"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000,"heads":65536}]})", "disks[0].heads"},
+        {R"({"disks":[{"instanceId":"X","media":"fixed","size":512},{"instanceId":"x","media":"fixed","size":512}]})",
+         "share the instance path"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000000,"partitions":[
             {"slot":0,"start":63,"sectors":99999,"type":6,"format":"fat"}]}]})", "inside its disk"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000000,"partitions":[
@@ -69,6 +71,7 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
         {R"({"actions":[{"do":"click","control":"IDC_ABOUT"},{"do":"select","item":0}]})",
          "About box is open", true},
         {R"({"actions":[{"do":"select","item":3}]})", "no item 3", true},
+        {R"({"actions":[{"do":"unplug","disk":0}]})", "no disk 0", true},
         {R"({"actions":[{"do":"click","control":"IDC_ABOUT_ICON"}]})", "IDC_ABOUT_ICON", true}};
     SimRun run;
     for (const Bad& bad : cases) {

@@ -165,6 +165,9 @@ void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char o
 
 int AddDisk(const DiskSetup& setup)
 {
+    for (auto& disk : S().disks)
+        if (EqualsIgnoreCase(disk->setup.instanceId, setup.instanceId))
+            HarnessError("two disks present cannot share the instance path " + setup.instanceId);
     auto device = std::make_shared<DiskDevice>();
     device->setup = setup;
     device->backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
