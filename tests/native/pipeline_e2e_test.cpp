@@ -171,6 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"lba_1536MiB_64x32", "", {Click("IDC_ENABLE_LBA")},
              [](json&, json& s) { s.update({{"size", 1536ull << 20}, {"heads", 64}, {"sectorsPerTrack", 32}}); }},
         Case{"replugged_no_auto_mount", "", Replaced(nullptr), [](json&, json& s) { s["autoMount"] = false; }},
+        // Libraries of the names the format library loads, beside the program: none is loaded.
+        Case{"planted_libraries", "", {},
+             [](json& j, json&) { j["planted"] = {"fmifs.dll", "ulib.dll", "ifsutil.dll", "ufat.dll"}; }},
         // Pulled and plugged back beside another stick, or among a card
         // reader's slots: the stick gets a new number, Start writes it.
         Case{"replugged_beside_another_stick", "", ComeAndGo({1}, {nullptr}),

@@ -53,7 +53,7 @@ const Stage kStages[] = {
     {"Checking Disk...", 'Q',
      {{"CreateFileA", ".QQQ.."}, {"DeviceIoControl", ".QQQ.."}, {"ReadFile", "Q"},
       {"RegOpenKeyExA", "Q.QQQ.."}, {"RegQueryValueExA", "Q.QQ.."}, {"CloseHandle", ".LLL.."},
-      {"GetDlgItemTextA", "."}, {"GetSystemDirectoryA", "D"}, {"LoadLibraryA", "D"},
+      {"GetDlgItemTextA", "."}, {"GetSystemDirectoryA", "D"}, {"LoadLibraryExA", "D"},
       {"FindResourceA", "D"}, {"LoadResource", "D"}, {"LockResource", "D"},
       {"SizeofResource", "D"}, {"FreeResource", "."}, {"FreeLibrary", "."}}},
     // Open, lock, layout, the MBR read and written, the partition's first

@@ -9,7 +9,7 @@ static json Line(const char* text) { return json::parse(text); }
 TEST(TarnwickSim, ReportsEachActionInOrder)
 {
     SimRun run;
-    run.Run(R"({"disks": [], "actions": [
+    run.Run(R"({"disks": [], "planted": ["ufat.dll"], "actions": [
         {"do":"click","control":"IDC_ABOUT"}, {"do":"click-anywhere"},
         {"do":"type","control":"IDC_LABEL","text":"TWELVECHARS!"},
         {"do":"progress","percent":37}, {"do":"click","control":"IDC_BANNER"},
@@ -21,6 +21,7 @@ TEST(TarnwickSim, ReportsEachActionInOrder)
     json labelled = list;
     labelled["label"] = "TWELVECHARS"; // the box's limit
     EXPECT_EQ(run.transcript, (std::vector<json>{
+        Line(R"({"event":"planted","names":["ufat.dll"]})"),
         Line(R"({"event":"dialog","id":101,"title":"Tarnwick"})"), list,
         Line(R"({"event":"dialog","id":110,"title":""})"),
         Line(R"({"event":"dialog-end","id":110,"result":0})"), labelled,
@@ -62,6 +63,7 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
             {"slot":0,"start":1,"sectors":9,"type":6,"letter":"C"}]}],"letters":{"C":"cdrom"}})",
          "drive letter C"},
         {R"({"letters":{"A":"tape"}})", "letters.A"}, {R"({"fmifs":"maybe"})", "fmifs"},
+        {R"({"planted":["ufat.dll","..\\ulib.dll"]})", "planted[1]"},
         {R"({"diskcopy":"no-such-file.dll"})", "diskcopy"}, {R"({"answers":["maybe"]})", "answers[0]"},
         {R"({"faults":[{"call":"FormatDisk"}]})", "faults[0].call"},
         {R"({"faults":[{"call":"CreateFileA","code":"FSCTL_LOCK_VOLUME"}]})", "faults[0].code"},

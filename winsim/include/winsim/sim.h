@@ -144,10 +144,15 @@ void SetSystemLibrary(const std::string& name, const std::string& hostPath);
 // The same with the resources given directly, for tests that shape them.
 void SetSystemLibraryResources(const std::string& name, const std::vector<Resource>& resources);
 // A library of that name beside the program (C:\Program Files\Tarnwick), the
-// folder Windows XP searches first for a bare name. It exports nothing; each
-// load of it is counted.
-void PlantProgramFolderLibrary(const std::string& name);
+// folder Windows XP searches first for a bare name and for the imports of a
+// DLL loaded without LOAD_WITH_ALTERED_SEARCH_PATH. It exports nothing and
+// holds no resources. Each load of it is counted and reported; with passedBy
+// the load then goes on as if the file were not there.
+void PlantProgramFolderLibrary(const std::string& name, bool passedBy = false);
 int PlantedLibraryLoads();
+// The full path of every library mapped as code, whose entry Windows runs,
+// in order; a load as a data file maps none.
+const std::vector<std::string>& LibrariesRun();
 // Resources loaded with LoadResource and not yet freed.
 int LoadedResourceCount();
 
@@ -174,6 +179,7 @@ struct Observer {
     virtual void ShellExecuted(const ShellCall&) {}
     virtual void Slept(DWORD) {}
     virtual void ProtectedWriteAttempted(const ProtectedWrite&) {}
+    virtual void PlantedLibraryLoaded(const std::string&) {}
 };
 void SetObserver(Observer* observer);
 
