@@ -1,14 +1,19 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
 // What only winsim vouches for (Wine cannot show it, or shows it otherwise
 // than Windows), and what it is modelled on:
-// - Disk and volume requests on \\.\PHYSICALDRIVEn and \\.\X: (geometry,
-//   partition information, device numbers, layouts, lock, unlock, dismount)
-//   and sector transfers: Wine has no raw disks. winioctl.h's structures and
-//   documented rules (a layout buffer too small fails with
-//   ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take whole sectors).
+// - Disk and volume requests on \\.\PHYSICALDRIVEn, on a disk's interface
+//   path and on \\.\X: (geometry, partition information, device numbers,
+//   layouts, lock, unlock, dismount) and sector transfers: Wine has no raw
+//   disks. winioctl.h's structures and documented rules (a layout buffer too
+//   small fails with ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take
+//   whole sectors). Disk numbering: Windows' (the lowest number free when a
+//   disk arrives, kept; the Disk service list in order of arrival); Wine has
+//   no Disk service list.
 // - FormatEx: Wine has no fmifs.dll. mkfs.fat with Windows XP's cluster
 //   sizes; BIOS drive 00h in the boot sector of removable media, 80h on a
 //   fixed disk, as Windows' format writes (why the program sets 80h itself).
+//   Its imports (ulib.dll, ifsutil.dll) and its load of ufat.dll by name go
+//   through the library search the modules case shows.
 // - Volume names, mount points, the letter a new partition gets, the
 //   registry of disks and letters (Enum keys, FriendlyName, MountedDevices):
 //   Wine knows only its own drives. The documented \\?\Volume{GUID}\ names,

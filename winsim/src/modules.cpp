@@ -132,9 +132,8 @@ void Release(UINT_PTR handle)
 // directory: an import it does not find counts as one of the rest.
 HMODULE Map(const std::string& path, bool dataFile, bool altered)
 {
-    if (!dataFile)
-        if (HMODULE loaded = TakeLoaded(path, true))
-            return loaded;
+    if (HMODULE loaded = TakeLoaded(path, true)) // as code, even when asked as data
+        return loaded;
     Module module;
     module.name = BaseName(path);
     module.path = path;
@@ -172,9 +171,8 @@ HMODULE Map(const std::string& path, bool dataFile, bool altered)
 // folder, unless the search is altered, then the system directory.
 HMODULE LoadByName(const std::string& name, bool dataFile, bool altered)
 {
-    if (!dataFile)
-        if (HMODULE loaded = TakeLoaded(name, false))
-            return loaded;
+    if (HMODULE loaded = TakeLoaded(name, false))
+        return loaded;
     if (!altered)
         if (HMODULE planted = Map(kProgramFolder + name, dataFile, altered))
             return planted;
