@@ -7,12 +7,11 @@ static const char kLibraryFile[] = "diskcopy.dll";
 static const char kResourceType[] = "BINFILE";
 static const int kResourceId = 1;
 static const int kTargetPathSize = 20;
-static const int kDosFileCount = 3;
 
 // The three files in the order they are written, as they are named in the
 // floppy's root directory and on the new volume.
-static const char* const kImageNames[kDosFileCount] = {"IO      SYS", "MSDOS   SYS", "COMMAND COM"};
-static const char* const kTargetNames[kDosFileCount] = {"IO.SYS", "MSDOS.SYS", "COMMAND.COM"};
+static const char* const kImageNames[DOS_FILE_COUNT] = {"IO      SYS", "MSDOS   SYS", "COMMAND COM"};
+static const char* const kTargetNames[DOS_FILE_COUNT] = {"IO.SYS", "MSDOS.SYS", "COMMAND.COM"};
 
 static const DWORD kIoSysPatchOffset = 938;
 static const DWORD kCommandComPatchOffset = 25872;
@@ -76,7 +75,9 @@ int WriteBlockToFile(HGLOBAL block, const char* path)
     if (file != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
         result = WriteFile(file, bytes, (DWORD)length, &written, NULL) && written == length;
-        CloseHandle(file);
+        // What the file system still holds of the file reaches the disk on
+        // closing: a failed close is a failed write.
+        result = CloseHandle(file) && result;
     }
     GlobalUnlock(block);
     return result;
@@ -121,23 +122,23 @@ static ExtractStatus OpenFloppyImage(FloppyImage* image)
 
 // The root directory entry of each of the three files: the first entry of
 // its name, whose file must lie inside the image. -5 unless all three do.
-static ExtractStatus FindDosFiles(const FloppyImage* image, const BYTE* entries[kDosFileCount])
+static ExtractStatus FindDosFiles(const FloppyImage* image, const BYTE* entries[DOS_FILE_COUNT])
 {
-    for (int f = 0; f < kDosFileCount; f++)
+    for (int f = 0; f < DOS_FILE_COUNT; f++)
         entries[f] = NULL;
     if (image->size < FLOPPY_ROOT_END)
         return EXTRACT_FILE_MISSING;
     // Every entry is looked at, also those after one that ends the directory.
     for (int e = 0; e < FLOPPY_ROOT_ENTRIES; e++) {
         const BYTE* entry = image->bytes + FLOPPY_ROOT_OFFSET + (size_t)e * DIR_ENTRY_SIZE;
-        for (int f = 0; f < kDosFileCount; f++) {
+        for (int f = 0; f < DOS_FILE_COUNT; f++) {
             if (entries[f] == NULL && NameMatches(entry, kImageNames[f])) {
                 entries[f] = entry;
                 break;
             }
         }
     }
-    for (int f = 0; f < kDosFileCount; f++) {
+    for (int f = 0; f < DOS_FILE_COUNT; f++) {
         ULONGLONG start = 0;
         DWORD size = 0;
         if (entries[f] == NULL || !FileSpan(entries[f], image->size, &start, &size))
@@ -146,21 +147,29 @@ static ExtractStatus FindDosFiles(const FloppyImage* image, const BYTE* entries[
     return EXTRACT_SUCCEEDED;
 }
 
-ExtractStatus CheckDosFiles(void)
+ExtractStatus CheckDosFiles(DWORD fileSizes[DOS_FILE_COUNT])
 {
+    if (fileSizes == NULL)
+        return EXTRACT_FILE_MISSING;
     FloppyImage image;
     ExtractStatus status = OpenFloppyImage(&image);
     if (status != EXTRACT_SUCCEEDED)
         return status;
-    const BYTE* entries[kDosFileCount];
+    const BYTE* entries[DOS_FILE_COUNT];
     status = FindDosFiles(&image, entries);
+    for (int f = 0; f < DOS_FILE_COUNT; f++) {
+        ULONGLONG start = 0;
+        fileSizes[f] = 0;
+        if (status == EXTRACT_SUCCEEDED)
+            FileSpan(entries[f], image.size, &start, &fileSizes[f]);
+    }
     CloseFloppyImage(&image);
     return status;
 }
 
-static ExtractStatus WriteFiles(char letter, HGLOBAL copies[kDosFileCount])
+static ExtractStatus WriteFiles(char letter, HGLOBAL copies[DOS_FILE_COUNT])
 {
-    for (int f = 0; f < kDosFileCount; f++) {
+    for (int f = 0; f < DOS_FILE_COUNT; f++) {
         char path[kTargetPathSize];
         FormatText(path, sizeof path, "%c:\\%s", letter, kTargetNames[f]);
         if (!WriteBlockToFile(copies[f], path))
@@ -177,17 +186,17 @@ ExtractStatus ExtractDosFiles(char letter)
     ExtractStatus status = OpenFloppyImage(&image);
     if (status != EXTRACT_SUCCEEDED)
         return status;
-    const BYTE* entries[kDosFileCount];
-    HGLOBAL copies[kDosFileCount] = {NULL, NULL, NULL};
+    const BYTE* entries[DOS_FILE_COUNT];
+    HGLOBAL copies[DOS_FILE_COUNT] = {NULL, NULL, NULL};
     status = FindDosFiles(&image, entries);
-    for (int f = 0; f < kDosFileCount && status == EXTRACT_SUCCEEDED; f++) {
+    for (int f = 0; f < DOS_FILE_COUNT && status == EXTRACT_SUCCEEDED; f++) {
         copies[f] = ExtractImageFile(image.bytes, image.size, entries[f]);
         if (copies[f] == NULL)
             status = EXTRACT_FILE_MISSING;
     }
     if (status == EXTRACT_SUCCEEDED)
         status = WriteFiles(letter, copies);
-    for (int f = 0; f < kDosFileCount; f++)
+    for (int f = 0; f < DOS_FILE_COUNT; f++)
         if (copies[f] != NULL)
             GlobalFree(copies[f]);
     CloseFloppyImage(&image);
@@ -208,8 +217,7 @@ static int PatchFile(const char* path, DWORD offset)
                  ReadFile(file, &present, 1, &moved, NULL) && moved == 1 &&
                  SetFilePointer(file, (LONG)offset, NULL, FILE_BEGIN) == offset &&
                  WriteFile(file, &patch, 1, &moved, NULL) && moved == 1;
-    CloseHandle(file);
-    return result;
+    return CloseHandle(file) && result;
 }
 
 int PatchDosFiles(char letter)

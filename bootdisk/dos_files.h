@@ -14,6 +14,9 @@ const ExtractStatus EXTRACT_LOAD_FAILED = -4;
 const ExtractStatus EXTRACT_FILE_MISSING = -5;
 const ExtractStatus EXTRACT_WRITE_FAILED = -6;
 
+// IO.SYS, MSDOS.SYS and COMMAND.COM.
+const int DOS_FILE_COUNT = 3;
+
 // The floppy image: a 1.44 MB FAT12 disk, one 512-byte sector per cluster.
 const DWORD FLOPPY_ROOT_OFFSET = 0x2600;
 const int FLOPPY_ROOT_ENTRIES = 224;
@@ -29,8 +32,9 @@ ExtractStatus ExtractDosFiles(char letter);
 
 // The read half of ExtractDosFiles: loads the library, finds the image and
 // the three files in it, lets everything go and writes nothing. 0 when the
-// files can be had, else the failure ExtractDosFiles would give (-2 to -5).
-ExtractStatus CheckDosFiles(void);
+// files can be had, with their sizes in the order they are written; else
+// the failure ExtractDosFiles would give (-2 to -5).
+ExtractStatus CheckDosFiles(DWORD fileSizes[DOS_FILE_COUNT]);
 
 // A movable, zeroed block holding the file of a root directory entry, or
 // null when the entry is empty or the file does not lie inside the image.

@@ -3,25 +3,27 @@
 #include "app/disk_list.h"
 #include "app/text.h"
 #include "app/ui.h"
+#include "bootdisk/boot_partition.h"
 #include "bootdisk/dos_files.h"
 #include "bootdisk/fat_boot.h"
 #include "disk/sector_io.h"
 #include "res/resource.h"
 #include "volume/drive_letter.h"
+#include "volume/fat_volume.h"
 #include "volume/format.h"
 
 static const int kMessageSize = 1000;
 static const char kAppTitle[] = "Tarnwick";
 static const char kFileSystem[] = "fat";
-static const BYTE kTypeFat16 = 0x06;
-static const BYTE kTypeFat16Lba = 0x0E;
-static const WORD kLastChsCylinder = 1023;
 static const int kDriveNumberOffset = 36;
 static const BYTE kHardDiskDrive = 0x80;
 static const DWORD kLetterWait = 1000;
 // The most sectors and heads the CHS fields of a partition entry can name.
 static const DWORD kMaxSectorsPerTrack = 63;
 static const DWORD kMaxHeads = 255;
+
+static const char kNoLetter[] = "Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!";
+static const char kNoDosFiles[] = "Error Occurred Extracting/Copying DOS Files";
 
 static const char kConfirmHead[] = "You are about to repartition and format a disk.\n\nDisk: ";
 static const char kConfirmTail[] =
@@ -30,48 +32,6 @@ static const char kConfirmTail[] =
 static int IsTicked(int id)
 {
     return IsDlgButtonChecked(g_hMainDlg, id) == BST_CHECKED;
-}
-
-void BuildBootLayout(DriveLayout4* layout, const DiskInfo* info, int enableLba)
-{
-    const DISK_GEOMETRY* g = &info->geometry;
-    // The start is computed in 32 bits, as one track of 512-byte sectors.
-    DWORD start = g->SectorsPerTrack * g->BytesPerSector;
-    layout->PartitionCount = 4;
-    for (int i = 0; i < 4; i++) {
-        PARTITION_INFORMATION* p = &layout->PartitionEntry[i];
-        p->StartingOffset.QuadPart = 0;
-        p->PartitionLength.QuadPart = 0;
-        p->HiddenSectors = 0;
-        p->PartitionNumber = (DWORD)(i + 1);
-        p->PartitionType = 0;
-        p->BootIndicator = FALSE;
-        p->RecognizedPartition = FALSE;
-        p->RewritePartition = TRUE;
-    }
-    PARTITION_INFORMATION* first = &layout->PartitionEntry[0];
-    first->StartingOffset.QuadPart = start;
-    first->PartitionLength.QuadPart = info->diskLength - (LONGLONG)start;
-    first->HiddenSectors = g->SectorsPerTrack;
-    first->PartitionType = enableLba ? kTypeFat16Lba : kTypeFat16;
-    first->BootIndicator = TRUE;
-    first->RecognizedPartition = TRUE;
-}
-
-void FixBootRecord(MbrImage* mbr, const DISK_GEOMETRY* geometry, int keepBootCode)
-{
-    if (!keepBootCode) {
-        const BYTE* code = GetMbrBootCode();
-        for (int i = 0; i < MBR_BOOT_CODE_SIZE; i++)
-            mbr->bootCode[i] = code[i];
-    }
-    // A disk of more cylinders than CHS can name ends at the last one it can.
-    DWORD lastCylinder = geometry->Cylinders.LowPart - 1;
-    PartitionSlot* first = &mbr->slots[0];
-    first->endCylinder = lastCylinder > kLastChsCylinder ? kLastChsCylinder : (WORD)lastCylinder;
-    first->endHead = (BYTE)(geometry->TracksPerCylinder - 1);
-    first->endSector = (BYTE)geometry->SectorsPerTrack;
-    mbr->signature = MBR_SIGNATURE;
 }
 
 static int Stop(const char* message)
@@ -99,6 +59,16 @@ static int HasUsableGeometry(const DiskInfo* info)
     return info->diskLength > (LONGLONG)g->SectorsPerTrack * g->BytesPerSector;
 }
 
+// The new partition gets a letter: one of the stick's own from D on, which
+// its old volume gives up, or a free one.
+static int LetterToBeHad(const DiskInfo* info)
+{
+    for (int i = 0; i < VOLUME_SLOT_COUNT; i++)
+        if (info->volumes[i].letter >= FIRST_CHOSEN_LETTER && info->volumes[i].letter <= 'Z')
+            return 1;
+    return FirstFreeDriveLetter() != 0;
+}
+
 // Everything found only after the disk had been changed, were it not looked
 // for first: the text to stop with, or null. Nothing is opened for writing.
 static const char* RefusalBeforeWriting(int drive, DiskInfo* info, char* label)
@@ -112,8 +82,15 @@ static const char* RefusalBeforeWriting(int drive, DiskInfo* info, char* label)
     FormatStatus labelled = CheckVolumeLabel(label);
     if (labelled != FORMAT_SUCCEEDED)
         return FormatStatusText(labelled);
-    if (CheckDosFiles() != EXTRACT_SUCCEEDED)
-        return "Error Occurred Extracting/Copying DOS Files";
+    DWORD fileSizes[DOS_FILE_COUNT];
+    if (CheckDosFiles(fileSizes) != EXTRACT_SUCCEEDED ||
+        !FatVolumeHolds((ULONGLONG)BootPartitionLength(info) / SECTOR_SIZE, fileSizes, DOS_FILE_COUNT))
+        return kNoDosFiles;
+    FormatStatus loaded = CheckFormatLibrary();
+    if (loaded != FORMAT_SUCCEEDED)
+        return FormatStatusText(loaded);
+    if (!LetterToBeHad(info))
+        return kNoLetter;
     return 0;
 }
 
@@ -152,7 +129,7 @@ static int RewriteBootRecord(int drive, const DiskInfo* info, int* written)
     *written = 0;
     if (!ReadMbr(drive, &mbr))
         return Stop("Failed To Read MBR!");
-    FixBootRecord(&mbr, &info->geometry, IsTicked(IDC_KEEP_MBR_CODE));
+    FixBootRecord(&mbr, info, IsTicked(IDC_KEEP_MBR_CODE));
     *written = WriteMbr(drive, &mbr);
     if (!*written)
         ShowError("Failed To Write MBR!");
@@ -178,7 +155,7 @@ static int SetLbaType(int drive)
     MbrImage mbr;
     if (!ReadMbr(drive, &mbr))
         return 0;
-    mbr.slots[0].type = kTypeFat16Lba;
+    mbr.slots[0].type = PARTITION_TYPE_FAT16_LBA;
     return WriteMbr(drive, &mbr);
 }
 
@@ -223,7 +200,7 @@ int MakeBootableDisk(void)
         Sleep(kLetterWait);
     }
     if (letter == 0)
-        return Stop("Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!");
+        return Stop(kNoLetter);
     char root[4] = {letter, ':', '\\', 0};
     FormatStatus formatted = FormatNewVolume(letter, root, label);
     if (formatted != FORMAT_SUCCEEDED)
@@ -237,7 +214,7 @@ int MakeBootableDisk(void)
         return Stop("Error Writing FAT Code!");
     SetStatusText("Extracting and Copying DOS Files...");
     if (ExtractDosFiles(letter) != EXTRACT_SUCCEEDED)
-        return Stop("Error Occurred Extracting/Copying DOS Files");
+        return Stop(kNoDosFiles);
     SetStatusText("Setting File Attributes...");
     if (!PatchDosFiles(letter))
         return Stop("Failed To Set Dos File Attributes!");

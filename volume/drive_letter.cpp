@@ -6,15 +6,13 @@
 static const int kTargetPathSize = 100;
 static const int kAnswerSize = 300;
 static const int kMaxPartitionNumber = 3;
-static const char kFirstChosenLetter = 'D';
 static const DWORD kDefineFlags = DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM;
 static const DWORD kRemoveFlags = DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_NO_BROADCAST_SYSTEM;
 
-// The first letter from D to Z that is not a logical drive, or 0.
-static char FirstFreeLetter(void)
+char FirstFreeDriveLetter(void)
 {
     DWORD drives = GetLogicalDrives();
-    for (char c = kFirstChosenLetter; c <= 'Z'; c++)
+    for (char c = FIRST_CHOSEN_LETTER; c <= 'Z'; c++)
         if (!(drives & (1u << (c - 'A'))))
             return c;
     return 0;
@@ -28,7 +26,7 @@ char AssignDriveLetter(int driveNumber, int partitionNumber, char letter)
         return 0;
     }
     if (letter == 0) {
-        letter = FirstFreeLetter();
+        letter = FirstFreeDriveLetter();
         if (letter == 0)
             return 0;
     }

@@ -8,4 +8,10 @@
 // Returns the letter mounted, or 0.
 char AssignDriveLetter(int driveNumber, int partitionNumber, char letter);
 
+// The letters chosen run from this one to Z; A, B and C never are.
+const char FIRST_CHOSEN_LETTER = 'D';
+
+// The first letter from D to Z that is not a logical drive, or 0.
+char FirstFreeDriveLetter(void);
+
 #endif

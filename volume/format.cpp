@@ -15,7 +15,9 @@ static const char kEntryName[] = "FormatEx";
 // Characters FAT keeps out of a volume label, besides control characters.
 static const char kLabelRefused[] = "*?/\\|.,;:+=[]<>\"";
 static const BYTE kFirstPrintable = 0x20;
-static const BYTE kDelete = 0x7F;
+// DEL, and every character the format would have to store in the machine's
+// OEM code page, whose upper half differs from one Windows to the next.
+static const BYTE kFirstRefusedByte = 0x7F;
 
 static const char* const kStatusTexts[] = {
     0,
@@ -81,6 +83,11 @@ int LoadFormatLibrary(void)
     return 1;
 }
 
+FormatStatus CheckFormatLibrary(void)
+{
+    return LoadFormatLibrary() ? FORMAT_SUCCEEDED : g_loadFailure;
+}
+
 // The drive's letter is among the logical drives; a failed list is empty.
 static int DrivePresent(char letter)
 {
@@ -103,11 +110,12 @@ FormatStatus CheckVolumeLabel(const char* label)
 {
     if (label == NULL)
         return FORMAT_SUCCEEDED;
-    if (TextLength(label, kMaxLabelLength) > kMaxLabelLength)
+    // FAT names may not begin with a space.
+    if (TextLength(label, kMaxLabelLength) > kMaxLabelLength || label[0] == ' ')
         return FORMAT_BAD_LABEL;
     for (const char* c = label; *c != 0; c++) {
         BYTE b = (BYTE)*c;
-        if (b < kFirstPrintable || b == kDelete)
+        if (b < kFirstPrintable || b >= kFirstRefusedByte)
             return FORMAT_BAD_LABEL;
         for (const char* r = kLabelRefused; *r != 0; r++)
             if (*c == *r)

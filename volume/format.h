@@ -37,14 +37,18 @@ typedef void (WINAPI* FormatExProc)(PWCHAR driveRoot, DWORD mediaType, PWCHAR fi
 // Loads fmifs.dll and finds FormatEx once; 1 when it is available.
 int LoadFormatLibrary(void);
 
+// FORMAT_SUCCEEDED when FormatEx is available, else why not (1 or 2).
+FormatStatus CheckFormatLibrary(void);
+
 // Formats the volume at root ("E:\") with fileSystem ("fat", "fat32" or
 // "ntfs") and label (null for none); progress goes to progressWindow. Force
 // skips the lock, so the volume is dismounted even with files open on it.
 FormatStatus FormatVolume(HWND progressWindow, const char* root, const char* fileSystem,
                           const char* label, BOOL quick, BOOL force);
 
-// FORMAT_BAD_LABEL for a label FAT cannot hold: more than 11 characters, a
-// control character or one of * ? / \ | . , ; : + = [ ] < > "; otherwise
+// FORMAT_BAD_LABEL for a label that Windows' FAT format may refuse: more than
+// 11 characters, a leading space, a control character, one of
+// * ? / \ | . , ; : + = [ ] < > " or any character from 7Fh up; otherwise
 // FORMAT_SUCCEEDED. A null or empty label passes.
 FormatStatus CheckVolumeLabel(const char* label);
 

@@ -83,7 +83,10 @@ TEST_F(DosFiles, FindsTheFilesByNameInAnyCaseAnywhereInTheDirectory)
     odd.Add(3, "io      sys", 2, kIo).Add(7, "MsDos   Sys", 8, kMsdos);
     odd.bytes[FLOPPY_ROOT_OFFSET + 32 * 100] = 0; // an end-of-directory entry, then more
     Serve(odd.Add(150, "COMMAND COM", 9, kCommand).bytes);
-    ASSERT_EQ(CheckDosFiles(), EXTRACT_SUCCEEDED);
+    DWORD sizes[DOS_FILE_COUNT];
+    ASSERT_EQ(CheckDosFiles(sizes), EXTRACT_SUCCEEDED);
+    EXPECT_EQ(std::vector<DWORD>(sizes, sizes + DOS_FILE_COUNT),
+              (std::vector<DWORD>{(DWORD)kIo.size(), (DWORD)kMsdos.size(), (DWORD)kCommand.size()}));
     EXPECT_EQ(OnVolume("IO.SYS"), std::nullopt); // checking writes nothing
     for (int run = 0; run < 2; run++) { // a second run replaces the files
         ASSERT_EQ(ExtractDosFiles('e'), EXTRACT_SUCCEEDED);
@@ -107,7 +110,8 @@ TEST_F(DosFiles, AMissingFileWritesNothingAtAll)
     };
     for (const Bytes& image : images) {
         Serve(image);
-        EXPECT_EQ(CheckDosFiles(), EXTRACT_FILE_MISSING) << image.size();
+        DWORD sizes[DOS_FILE_COUNT];
+        EXPECT_EQ(CheckDosFiles(sizes), EXTRACT_FILE_MISSING) << image.size();
         EXPECT_EQ(ExtractDosFiles('E'), EXTRACT_FILE_MISSING) << image.size();
         EXPECT_EQ(OnVolume("IO.SYS"), std::nullopt);
     }

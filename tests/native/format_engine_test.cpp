@@ -48,13 +48,29 @@ TEST_F(FormatEngine, ChecksItsParametersInOrderBeforeTouchingAnything)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Format(c.root, c.fs, c.label), c.status) << (c.root ? c.root : "null");
-    // Every character FAT keeps out of a label, and control characters.
-    for (char refused : std::string("*?/\\|.,;:+=[]<>\"\x01\t\x1f\x7f")) {
+    // Every character FAT keeps out of a label, control characters, those
+    // the OEM code page would have to hold, and a leading space.
+    for (char refused : std::string("*?/\\|.,;:+=[]<>\"\x01\t\x1f\x7f\x80\xdc\xff")) {
         const char label[] = {'D', 'O', 'S', refused, 'B', 0};
         EXPECT_EQ(Format("E:\\", "fat", label), FORMAT_BAD_LABEL) << (int)refused;
     }
+    EXPECT_EQ(Format("E:\\", "fat", " DOS"), FORMAT_BAD_LABEL);
     EXPECT_EQ(winsim::CallCount("CreateFileA"), 0);
     EXPECT_TRUE(winsim::FormatCalls().empty());
+}
+
+// The check the pipeline makes before writing and Windows' format agree:
+// a label the one passes, the other formats, so no stick is wiped for it.
+TEST_F(FormatEngine, EveryLabelTheCheckPassesFormats)
+{
+    for (int c = 1; c < 256; c++) {
+        for (const std::string& label : {std::string(1, (char)c) + "X", "X " + std::string(1, (char)c)}) {
+            if (CheckVolumeLabel(label.c_str()) == FORMAT_SUCCEEDED)
+                EXPECT_EQ(Format("E:\\", "fat", label.c_str()), FORMAT_SUCCEEDED) << c;
+            else
+                EXPECT_EQ(Format("E:\\", "fat", label.c_str()), FORMAT_BAD_LABEL) << c;
+        }
+    }
 }
 
 TEST_F(FormatEngine, LocksUnlessForcedAndDismountsBeforeFormatEx)

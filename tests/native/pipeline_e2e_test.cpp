@@ -1,6 +1,7 @@
 // The Start pipeline end to end through tarnwick-sim: the stick job, shaped
 // by each case, either makes a bootable stick, read back with the tools other
-// systems use, or stops with its box before the first write.
+// systems use, or stops with its box before the first write. Sticks of every
+// size people own, up to terabytes, are sparse files.
 #include "pipeline_fixture.h"
 
 #include "disk/mbr.h"
@@ -37,9 +38,9 @@ json OtherStick(std::uint64_t size, const std::string& instanceId)
             {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11}, {"letter", "F"}}}}};
 }
 
-// Disks pulled in turn, Refresh, disks plugged in in turn (null: the stick
-// again), Refresh, the stick chosen again.
-std::vector<json> ComeAndGo(std::vector<int> pulled, std::vector<json> back)
+// Before Start: disks pulled in turn, Refresh, disks plugged in in turn
+// (null: the stick again), Refresh, the stick chosen and the label typed again.
+void ComeAndGo(json& job, std::vector<int> pulled, std::vector<json> back)
 {
     std::vector<json> actions;
     for (int n : pulled)
@@ -49,7 +50,8 @@ std::vector<json> ComeAndGo(std::vector<int> pulled, std::vector<json> back)
         actions.push_back({{"do", "plug"}, {"disk", disk}});
     actions.push_back(Click("IDC_REFRESH"));
     actions.push_back({{"do", "select"}, {"item", 0}});
-    return actions;
+    actions.push_back(job["actions"][1]);
+    BeforeStart(job, actions);
 }
 
 // A disk that fails the run if anything is written to it: a card reader's
@@ -63,9 +65,28 @@ json Guarded(int i)
     return disk;
 }
 
+json& Sized(json& stick, std::uint64_t size, int heads = 255, int sectors = 63)
+{
+    stick.update({{"size", size}, {"heads", heads}, {"sectorsPerTrack", sectors}});
+    return stick;
+}
+
 class PipelineEndToEnd : public testing::TestWithParam<Case> {};
 
 const char kQueryFailed[] = "Failed To Query Disk!";
+const char kNoDosFiles[] = "Error Occurred Extracting/Copying DOS Files";
+const char kBadLabel[] = "FormatEx Error[6]: Supplied Label Parameter Check Failed.";
+const std::uint64_t kGiB = 1ull << 30;
+// The DOS on the stick reads FAT16 of fewer than this many clusters of at most 32 KiB.
+const std::uint64_t kDosClusters = 65525;
+
+std::uint64_t Le(const unsigned char* p, int bytes)
+{
+    std::uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; i--)
+        v = v << 8 | p[i];
+    return v;
+}
 
 } // namespace
 
@@ -80,7 +101,7 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
     const std::uint64_t size = stick["size"], spt = stick.value("sectorsPerTrack", 63);
     const int heads = stick.value("heads", 255);
     // Two old partitions, the second of which the new table must drop.
-    std::uint32_t half = (std::uint32_t)((size / 512 - 63) / 2);
+    std::uint32_t half = (std::uint32_t)std::min<std::uint64_t>((size / 512 - 63) / 2, 1 << 21);
     if (stick.contains("partitions")) {
         stick["partitions"][0]["sectors"] = half;
         stick["partitions"].push_back({{"slot", 2}, {"start", 63 + half}, {"sectors", half}, {"type", 6}});
@@ -89,11 +110,12 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
         if (action["do"] == "plug" && action["disk"].is_null())
             action["disk"] = stick; // pulled and plugged back in
     SimRun run;
+    fs::path image = run.dir / "stick.img";
     // An old boot code of its own, to see it kept or replaced.
     std::vector<char> old(440);
     for (std::size_t i = 0; i < old.size(); i++)
         old[i] = (char)(i * 13 + 5);
-    std::ofstream(run.dir / "stick.img", std::ios::binary).write(old.data(), 440);
+    std::ofstream(image, std::ios::binary).write(old.data(), 440);
     run.Run(job.dump());
     ASSERT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.transcript.back(),
@@ -107,6 +129,12 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
                                   {"type", 16}, {"answer", "ok"}}));
         EXPECT_EQ(run.Events("status"), (std::vector<json>{{{"event", "status"}, {"text", "Checking Disk..."}},
                                                            {{"event", "status"}, {"text", ""}}}));
+        // Every byte as the same machine leaves it when the user answers No.
+        fs::rename(image, run.dir / "refused.img");
+        std::ofstream(image, std::ios::binary).write(old.data(), 440);
+        job["answers"] = {"no"};
+        run.Run(job.dump());
+        EXPECT_EQ(Shell("cmp '" + image.string() + "' '" + (run.dir / "refused.img").string() + "'"), 0);
         return;
     }
     EXPECT_EQ(boxes[1]["text"], "Operation Completed Successfully!");
@@ -114,38 +142,63 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
                                         ? std::vector<json>{}
                                         : std::vector<json>{{{"event", "sleep"}, {"ms", 1000}}}));
 
-    // The partition table, as sfdisk reads it: one partition from one track in.
-    fs::path image = run.dir / "stick.img";
-    std::string dump;
-    ASSERT_EQ(Shell("sfdisk --dump '" + image.string() + "'", &dump), 0);
-    char line[128];
-    std::snprintf(line, sizeof line, "start=%12llu, size=%12llu, type=%s, bootable",
-                  (unsigned long long)spt, (unsigned long long)(size / 512 - spt),
-                  Ticked(job, "IDC_ENABLE_LBA") ? "e" : "6");
-    EXPECT_NE(dump.find(line), std::string::npos) << dump;
-    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 7) << dump;
-
+    // The partition table, as sfdisk reads it: one partition from one track
+    // in, to the disk's end unless the volume would be too large for DOS;
+    // then to a cylinder boundary, less than two cylinders short of that.
     unsigned char mbr[512], boot[512];
     std::ifstream in(image, std::ios::binary);
     in.read((char*)mbr, 512).seekg((std::streamoff)(spt * 512)).read((char*)boot, 512);
     MbrImage decoded;
     DecodeMbr(mbr, &decoded);
+    const std::uint64_t whole = size / 512 - spt, sectors = decoded.slots[0].sectorCount;
+    const std::uint64_t cylinder = heads * spt, end = spt + sectors;
+    if (sectors != whole) {
+        EXPECT_LT(sectors, whole);
+        EXPECT_EQ(end % cylinder, 0u);
+        EXPECT_GE((sectors + 2 * cylinder) * 512, kDosClusters * 32768) << sectors;
+    }
+    std::string dump;
+    ASSERT_EQ(Shell("sfdisk --dump '" + image.string() + "'", &dump), 0);
+    char line[128];
+    std::snprintf(line, sizeof line, "start=%12llu, size=%12llu, type=%s, bootable",
+                  (unsigned long long)spt, (unsigned long long)sectors,
+                  Ticked(job, "IDC_ENABLE_LBA") ? "e" : "6");
+    EXPECT_NE(dump.find(line), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("start="), dump.rfind("start=")) << dump;
+
     bool keep = Ticked(job, "IDC_KEEP_MBR_CODE");
     for (int i = 0; i < (keep ? 440 : MBR_BOOT_CODE_SIZE); i++)
         ASSERT_EQ(mbr[i], keep ? (unsigned char)old[i] : GetMbrBootCode()[i]) << i;
-    std::uint64_t cylinders = size / (512 * heads * spt);
-    EXPECT_EQ(decoded.slots[0].endCylinder, std::min<std::uint64_t>(cylinders - 1, 1023));
-    EXPECT_EQ(decoded.slots[0].endHead, heads - 1);
-    EXPECT_EQ(decoded.slots[0].endSector, spt);
+    // The end: the partition's last whole cylinder (at most 1023), or the
+    // address of its last sector on a disk under one cylinder.
+    using Chs = std::vector<std::uint64_t>;
+    const std::uint64_t cylinders = (sectors == whole ? size / 512 : end) / cylinder, last = end - 1;
+    EXPECT_EQ((Chs{decoded.slots[0].endCylinder, decoded.slots[0].endHead, decoded.slots[0].endSector}),
+              (cylinders ? Chs{std::min<std::uint64_t>(cylinders - 1, 1023), heads - 1u, spt}
+                         : Chs{0, last / spt % heads, last % spt + 1}));
     EXPECT_EQ(decoded.signature, 0xAA55);
 
-    // The volume: the drive number, our boot code, a clean FAT, the files.
+    // The volume: the drive number, our boot code, clusters DOS can count,
+    // a clean FAT, the label, the files.
     EXPECT_EQ(boot[36], 0x80);
     EXPECT_TRUE(std::equal(boot + 62, boot + 512, g_fatBootCode));
-    std::string part = (run.dir / "part.img").string(), fsck;
-    ASSERT_EQ(Shell("dd if='" + image.string() + "' of='" + part + "' bs=1M iflag=skip_bytes skip=" +
-                    std::to_string(spt * 512) + " conv=sparse 2>&1"), 0);
+    const std::uint64_t perCluster = boot[13], total = Le(boot + 19, 2) ? Le(boot + 19, 2) : Le(boot + 32, 4);
+    const std::uint64_t clusters =
+        (total - Le(boot + 14, 2) - boot[16] * Le(boot + 22, 2) - Le(boot + 17, 2) * 32 / 512) / perCluster;
+    EXPECT_EQ(total, sectors);
+    EXPECT_LE(perCluster, 64u);
+    EXPECT_LT(clusters, kDosClusters);
+    EXPECT_EQ(std::string((const char*)boot + 54, 5), clusters < 4085 ? "FAT12" : "FAT16");
+    std::string part = (run.dir / "part.img").string(), fsck, label;
+    // Everything written lies in the volume's first 64 MiB; the rest reads as zeros.
+    ASSERT_EQ(Shell("dd if='" + image.string() + "' of='" + part + "' bs=1M iflag=skip_bytes,count_bytes skip=" +
+                    std::to_string(spt * 512) + " count=64M 2>&1 && truncate -s " +
+                    std::to_string(sectors * 512) + " '" + part + "'"), 0);
     EXPECT_EQ(Shell("fsck.fat -n '" + part + "'", &fsck), 0) << fsck;
+    std::string typed = job["actions"][1]["text"];
+    std::transform(typed.begin(), typed.end(), typed.begin(), ::toupper);
+    EXPECT_EQ(Shell("MTOOLS_SKIP_CHECK=1 mlabel -s -i '" + part + "' ::", &label), 0);
+    EXPECT_EQ(label, " Volume label is " + (typed + std::string(11, ' ')).substr(0, 11) + "\n");
     // Each file with the one byte the program patches.
     const std::tuple<const char*, const char*, int> files[] = {
         {"IO.SYS", FIXTURE_IO_SYS, 938}, {"MSDOS.SYS", FIXTURE_MSDOS_SYS, -1},
@@ -165,6 +218,22 @@ INSTANTIATE_TEST_SUITE_P(
     Sticks, PipelineEndToEnd,
     testing::Values(
         Case{"typical", "", {}, [](json&, json&) {}},
+        // Over 2 GiB: a volume of 32 KiB clusters at the start, the rest unallocated.
+        Case{"whole_disk_2047MiB", "", {}, [](json&, json& s) { Sized(s, 2047ull << 20); }},
+        Case{"just_past_2GiB_keep_mbr_code", "", {Click("IDC_KEEP_MBR_CODE")},
+             [](json&, json& s) { Sized(s, 2048ull << 20); }},
+        Case{"lba_2100MiB_label_with_spaces", "", {Click("IDC_ENABLE_LBA")},
+             [](json& j, json& s) { Sized(s, 2100ull << 20); j["actions"][1]["text"] = "A b  C "; }},
+        Case{"3GiB", "", {}, [](json&, json& s) { Sized(s, 3 * kGiB); }},
+        Case{"4GiB_16x63_full_format", "", {Click("IDC_QUICK_FORMAT")},
+             [](json&, json& s) { Sized(s, 4 * kGiB, 16); }},
+        Case{"lba_8GiB_no_auto_mount", "", {Click("IDC_ENABLE_LBA")},
+             [](json&, json& s) { Sized(s, 8 * kGiB)["autoMount"] = false; }},
+        // Twelve characters typed: the box takes eleven, all of them formatted.
+        Case{"64GiB_128x32_eleven_character_label", "", {},
+             [](json& j, json& s) { Sized(s, 64 * kGiB, 128, 32); j["actions"][1]["text"] = "Twelve chars"; }},
+        Case{"3TiB", "", {}, [](json&, json& s) { Sized(s, 3 * kGiB << 10); }},
+        Case{"4MiB_under_one_cylinder", "", {}, [](json&, json& s) { Sized(s, 4 << 20); }},
         Case{"lba_256MiB", "", {Click("IDC_ENABLE_LBA")}, [](json&, json& s) { s["size"] = 256 << 20; }},
         Case{"keep_mbr_code_full_format_16MiB", "", {Click("IDC_KEEP_MBR_CODE"), Click("IDC_QUICK_FORMAT")},
              [](json&, json& s) { s["size"] = 16 << 20; }},
@@ -176,26 +245,49 @@ INSTANTIATE_TEST_SUITE_P(
              [](json& j, json&) { j["planted"] = {"fmifs.dll", "ulib.dll", "ifsutil.dll", "ufat.dll"}; }},
         // Pulled and plugged back beside another stick, or among a card
         // reader's slots: the stick gets a new number, Start writes it.
-        Case{"replugged_beside_another_stick", "", ComeAndGo({1}, {nullptr}),
-             [](json& j, json&) { j["disks"].push_back(Guarded(-1)); }},
-        Case{"replugged_among_card_slots", "",
-             ComeAndGo({2, 3, 4, 5, 1}, {Guarded(0), Guarded(1), Guarded(2), Guarded(3), nullptr}),
+        Case{"replugged_beside_another_stick", "", {},
+             [](json& j, json&) { j["disks"].push_back(Guarded(-1)); ComeAndGo(j, {1}, {nullptr}); }},
+        Case{"replugged_among_card_slots", "", {},
              [](json& j, json&) {
                  for (int i : {0, 1, 2, 3, -1})
                      j["disks"].push_back(Guarded(i));
+                 ComeAndGo(j, {2, 3, 4, 5, 1}, {Guarded(0), Guarded(1), Guarded(2), Guarded(3), nullptr});
              }},
         // Another stick given the confirmed drive number; a card reader
         // holding another card; the chosen stick pulled, its number free.
         Case{"another_stick", kQueryFailed, Replaced(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")),
              [](json&, json&) {}},
+        // One of a pack: the same name and length, another serial number.
+        Case{"same_model_other_serial", kQueryFailed, {},
+             [](json& j, json& s) {
+                 json twin = s;
+                 twin.erase("image");
+                 twin["instanceId"] = "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk&Rev_8.07\\6&1a2b3c4d&1";
+                 BeforeStart(j, Replaced(twin));
+             }},
         Case{"another_length", kQueryFailed, {},
              [](json& j, json& s) { BeforeStart(j, Replaced(OtherStick(32 << 20, s["instanceId"]))); }},
         Case{"chosen_stick_pulled", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
              [](json& j, json&) { j["disks"].push_back(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")); }},
-        Case{"label_with_a_dot", "FormatEx Error[6]: Supplied Label Parameter Check Failed.", {},
-             [](json& j, json&) { j["actions"][1]["text"] = "DOS.BOOT"; }},
-        Case{"floppy_without_the_dos_files", "Error Occurred Extracting/Copying DOS Files", {},
-             [](json& j, json&) { j["diskcopy"] = PE_FIXTURE_DLL; }},
+        Case{"label_with_a_dot", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = "DOS.BOOT"; }},
+        Case{"label_with_a_leading_space", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = " DOS"; }},
+        Case{"label_beyond_ascii", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = "MÜLLER"; }},
+        Case{"floppy_without_the_dos_files", kNoDosFiles, {}, [](json& j, json&) { j["diskcopy"] = PE_FIXTURE_DLL; }},
+        // 64 KiB, and one sector short of room for the fixture's three files.
+        Case{"64KiB_stick", kNoDosFiles, {}, [](json&, json& s) { Sized(s, 64 << 10).erase("partitions"); }},
+        Case{"just_too_small_for_the_files", kNoDosFiles, {},
+             [](json&, json& s) { Sized(s, 165 * 512).erase("partitions"); }},
+        Case{"no_format_library", "FormatEx Error[1]: Failed To Load fmifs.dll", {},
+             [](json& j, json&) { j["fmifs"] = "absent"; }},
+        Case{"format_library_without_formatex", "FormatEx Error[2]: Failed To Get Function Address", {},
+             [](json& j, json&) { j["fmifs"] = "no-formatex"; }},
+        // Mapped network drives from D to Z, and the stick has no letter to give up.
+        Case{"every_letter_taken", "Failed To Assign Drive Letter!\n\nFormatting Cannot Proceed!", {},
+             [](json& j, json& s) {
+                 for (char c = 'D'; c <= 'Z'; c++)
+                     j["letters"][std::string(1, c)] = "network";
+                 s["partitions"][0].erase("letter");
+             }},
         Case{"no_sectors_per_track", kQueryFailed, {}, [](json&, json& s) { s["sectorsPerTrack"] = 0; }},
         Case{"sectors_per_track_64", kQueryFailed, {}, [](json&, json& s) { s["sectorsPerTrack"] = 64; }},
         Case{"no_heads", kQueryFailed, {}, [](json&, json& s) { s["heads"] = 0; }},

@@ -69,15 +69,17 @@ const Stage kStages[] = {
     {"Formating...(100%)", '.',
      {{"CreateFileA", "IIXX"}, {"SetFilePointer", "II"}, {"ReadFile", "IX"}, {"WriteFile", "IX"}}},
     {"Formating...(", '.', {}},
+    // The boot sector goes to the disk with its write: its close loses nothing.
     {"Writing FAT Sector Code...", 'C',
      {{"CreateFileA", "C"}, {"ReadFile", "C"}, {"SetFilePointer", "C"}, {"WriteFile", "C"},
       {"CloseHandle", "."}}},
-    // A file left open cannot be patched.
+    // A file whose close fails has not reached the stick whole: its write
+    // failed.
     {"Extracting and Copying DOS Files...", 'D',
-     {{"CreateFileA", "DDD"}, {"WriteFile", "DDD"}, {"CloseHandle", "P.P"}, {"GlobalFree", "..."},
+     {{"CreateFileA", "DDD"}, {"WriteFile", "DDD"}, {"CloseHandle", "DDD"}, {"GlobalFree", "..."},
       {"FreeResource", "."}, {"FreeLibrary", "."}}},
     {"Setting File Attributes...", 'P',
-     {{"CreateFileA", "PP"}, {"WriteFile", "PP"}, {"CloseHandle", ".."}}},
+     {{"CreateFileA", "PP"}, {"WriteFile", "PP"}, {"CloseHandle", "PP"}}},
     {"Operation Completed Successfully", '.', {{"MessageBoxA", "."}}},
 };
 const std::set<std::string> kHarmless = {"SetDlgItemTextA", "UpdateWindow", "GetLogicalDrives",

@@ -18,6 +18,7 @@ BUSES = {
                           "-device", "usb-storage,bus=ehci.0,drive=stick"],
     "ide": lambda image: ["-drive", f"file={image},format=raw,if=ide"],
 }
+ALL_BUSES = ("usb", "ide")      # where a case boots unless it names its buses
 
 
 def screen_text(raw):
@@ -82,8 +83,9 @@ def main(cases, make, files=()):
     for option in ("--workdir", *files):
         parser.add_argument(option, required=not listing)
     args = parser.parse_args()
-    if listing:
-        print(";".join(cases))
+    if listing:   # CASE.BUS for each bus a case boots on
+        print(";".join(f"{name}.{bus}" for name, case in cases.items()
+                       for bus in (case.get("buses", ALL_BUSES) if isinstance(case, dict) else ALL_BUSES)))
         return 0
     os.makedirs(args.workdir, exist_ok=True)
     image, expected, key_after = make(cases[args.case], args)

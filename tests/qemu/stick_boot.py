@@ -11,23 +11,41 @@ from pathlib import Path
 
 import seabios_console
 
-# Enable LBA ticked or not; the stick has the geometry the BIOS presents
-# for 64 MiB, so that cylinder-head-sector reads land where they should.
-CASES = {"chs": False, "lba": True}
+GIB = 1 << 30
 
 
-def scenario(lba, diskcopy):
+def stick(size, heads=16, sectors=63, lba=False, buses=seabios_console.ALL_BUSES):
+    """A stick of `size` bytes with the geometry Windows reports for it, made
+    with Enable LBA ticked or not. Read by CHS, the geometry must be the one
+    the BIOS presents on the bus it boots from."""
+    return dict(locals())
+
+
+CASES = {
+    # 64 MiB: both SeaBIOS on USB and QEMU on IDE give 16 heads of 63 sectors.
+    "chs": stick(64 << 20),
+    "lba": stick(64 << 20, lba=True),
+    # Sticks over 2 GiB get a volume of just under 2 GiB at their start, whose
+    # root directory and IO.SYS lie in cylinder 0, where any head count
+    # reads the same sectors.
+    "chs-3gib": stick(3 * GIB, 255),
+    "chs-4gib-16x63": stick(4 * GIB, 16, buses=("ide",)),
+    "lba-8gib": stick(8 * GIB, 255, lba=True, buses=("usb",)),
+}
+
+
+def scenario(case, diskcopy):
     """The system disk at C: (never to be written), a floppy drive at A:
     and a CD drive at D:, then the stick, formatted at E:."""
-    ticks = ["IDC_QUICK_FORMAT"] + ["IDC_ENABLE_LBA"] * lba + ["IDOK"]
+    ticks = ["IDC_QUICK_FORMAT"] + ["IDC_ENABLE_LBA"] * case["lba"] + ["IDOK"]
     return {"disks": [
         {"friendlyName": "WDC WD800JD-75MSA3", "media": "fixed", "protected": True,
          "instanceId": "IDE\\DiskWDC_WD800JD-75MSA3\\5&2d5cd3b&0&0.0.0", "size": 80026361856,
          "partitions": [{"slot": 0, "start": 63, "sectors": 156296322, "type": 7,
                          "active": True, "format": "raw", "letter": "C"}]},
         {"friendlyName": "Generic Flash Disk USB Device", "media": "removable",
-         "instanceId": "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk\\1", "size": 64 << 20,
-         "heads": 16, "sectorsPerTrack": 63, "image": "stick.img",
+         "instanceId": "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk\\1", "size": case["size"],
+         "heads": case["heads"], "sectorsPerTrack": case["sectors"], "image": "stick.img",
          "partitions": [{"slot": 0, "start": 63, "sectors": (64 << 11) - 63, "type": 11,
                          "format": "fat", "label": "OLDSTICK", "letter": "E"}]}],
         "letters": {"A": "floppy", "D": "cdrom"}, "diskcopy": diskcopy, "answers": ["yes"],
@@ -35,12 +53,12 @@ def scenario(lba, diskcopy):
                    + [{"do": "click", "control": c} for c in ticks]}
 
 
-def make(lba, args):
+def make(case, args):
     image = os.path.join(args.workdir, "stick.img")
     Path(image).unlink(missing_ok=True)     # the scenario makes a new one
     path = os.path.join(args.workdir, "scenario.json")
     with open(path, "w") as f:
-        json.dump(scenario(lba, args.diskcopy), f)
+        json.dump(scenario(case, args.diskcopy), f)
     made = subprocess.run([args.sim, path], capture_output=True, text=True)
     if args.show:
         print(made.stdout, end="")
@@ -49,7 +67,7 @@ def make(lba, args):
             or '"Formating Drive...E:\\\\"' not in made.stdout:
         sys.exit(f"tarnwick-sim did not make the stick at E: ({made.returncode}):\n"
                  f"{made.stdout}{made.stderr}")
-    return image, f"IOSYS PROBE OK LBA={'0E' if lba else '06'} DI=0002 PATCHED", None
+    return image, f"IOSYS PROBE OK LBA={'0E' if case['lba'] else '06'} DI=0002 PATCHED", None
 
 
 if __name__ == "__main__":

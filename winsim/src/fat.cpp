@@ -113,6 +113,8 @@ bool FormatFat(Backing& backing, std::uint64_t offset, std::uint64_t length,
         args.insert(args.end(), {"-s", std::to_string(layout.sectorsPerCluster)});
     if (!label.empty())
         args.insert(args.end(), {"-n", label});
+    if (layout.sameEveryRun)
+        args.push_back("--invariant");
     args.push_back(name);
     std::string output;
     bool ok = RunHostTool(args, output);

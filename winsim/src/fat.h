@@ -16,6 +16,7 @@ struct FatLayout {
     int heads = 255;
     int sectorsPerTrack = 63;
     int driveNumber = 0x80;     // the BIOS drive number in the boot sector
+    bool sameEveryRun = false;  // no time stamps, as for a volume a scenario lays out
 };
 
 // The fields that come from where the volume lies: its offset, the disk's

@@ -55,6 +55,23 @@ bool InUseByOthers(const std::shared_ptr<Volume>& volume)
     return false;
 }
 
+// A label XP's FAT format stores: at most 11 characters, no leading space
+// (FAT names may not begin with one), none a control character or one FAT
+// names refuse. XP stores the label in the machine's OEM code page; the
+// simulated machine has none beyond ASCII, so any other character fails the
+// format, as one missing from the code page does.
+bool LabelStorable(const WCHAR* label)
+{
+    static const std::u16string kRefused = u"*?/\\|.,;:+=[]<>\"";
+    std::size_t length = 0;
+    for (; label && label[length]; length++) {
+        WCHAR c = label[length];
+        if (c < 0x20 || c >= 0x7F || kRefused.find((char16_t)c) != std::u16string::npos)
+            return false;
+    }
+    return length <= 11 && (length == 0 || label[0] != ' ');
+}
+
 bool FormatIt(const std::shared_ptr<Volume>& volume, const std::string& fileSystem,
               const std::string& label)
 {
@@ -114,7 +131,7 @@ void WINAPI SimulatedFormatEx(PWCHAR driveRoot, DWORD mediaType, PWCHAR fileSyst
     if (mode == "silent")
         return;
     bool ok = mode == "present" && !faulted && volume && !InUseByOthers(volume) &&
-              FormatIt(volume, call.fileSystem, call.label);
+              LabelStorable(label) && FormatIt(volume, call.fileSystem, call.label);
     if (ok && !Progress(callback, 100))
         ok = false;
     Done(callback, ok);

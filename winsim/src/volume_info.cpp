@@ -38,9 +38,11 @@ bool FormatPartition(int disk, int partitionNumber, const std::string& fileSyste
         }
         layout.label = label;
         PlaceOnDisk(layout, device, *volume);
-        // A serial number that differs between volumes but not between runs.
+        // A serial number that differs between volumes, and nothing that
+        // differs between runs.
         layout.serial = 0x1A2B0000u ^ (DWORD)(disk << 8) ^ (DWORD)partitionNumber ^
                         (DWORD)(volume->offset >> 9);
+        layout.sameEveryRun = true;
         return FormatFat(*device.backing, volume->offset, volume->length, layout, error);
     }
     error = "disk " + std::to_string(disk) + " has no partition " + std::to_string(partitionNumber);
