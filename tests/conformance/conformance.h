@@ -49,10 +49,9 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 // The folder the file cases work in, ending in a backslash.
 const char* FileFolder();
 
-// In the system directory, with the resources of
-// tests/native/fixtures/pe_resources.rc; one of the same name without
-// resources lies in the program's folder. The first imports nothing, the
-// second imports the third, which also lies in both places.
+// In the system directory, with the resources of pe_resources.rc, the
+// second importing the third; the first and third also lie, without
+// resources, in the program's folder.
 const char kResourceLibrary[] = "twkres.dll";
 const char kImportingLibrary[] = "twkimp.dll";
 const char kImportedLibrary[] = "twkdep.dll";

@@ -1,7 +1,6 @@
-// Libraries and resources as the product loads them: a resource library of
-// the system directory by its full path, its resources found, loaded, locked
-// and freed, the library freed; where the libraries a library imports are
-// found; a library read as a data file.
+// Libraries as the product loads them: by full path from the system
+// directory, their resources found, loaded, locked and freed; where what a
+// library imports is found; a library read as a data file.
 #include "conformance.h"
 
 #include "res/resource.h"
@@ -68,15 +67,14 @@ void ModulesCase()
         HMODULE imported = GetModuleHandleA(world::kImportedLibrary);
         Resource(imported, "resource of its import", 1, "BINFILE", 8);
         HMODULE byName = Load("load its import by bare name", world::kImportedLibrary);
-        Step("modules", "the one loaded", false, byName == imported);
         FreeLibrary(byName);
         FreeLibrary(outer);
-        Step("modules", "freed with it", false, GetModuleHandleA(world::kImportedLibrary) != NULL);
+        Step("modules", "the one loaded, freed with the library", false,
+             {byName == imported, GetModuleHandleA(world::kImportedLibrary) != NULL});
     }
     HMODULE data = Load("load as data file", importing, LOAD_LIBRARY_AS_DATAFILE, true);
     Resource(data, "resource of the data file", 1, "BINFILE", 8);
     Step("modules", "data file and its import by name", false,
-         {GetModuleHandleA(world::kImportingLibrary) != NULL,
-          GetModuleHandleA(world::kImportedLibrary) != NULL});
+         {GetModuleHandleA(world::kImportingLibrary) != NULL, GetModuleHandleA(world::kImportedLibrary) != NULL});
     FreeLibrary(data);
 }

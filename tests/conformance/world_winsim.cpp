@@ -1,7 +1,6 @@
 // The simulated Windows: a fresh machine with the program's resources, a
-// FAT volume at C: for the file cases, the test libraries in the system
-// directory and the program's folder, and the user played through winsim's
-// own input.
+// FAT volume at C: for the file cases, the test libraries, and the user
+// played through winsim's own input.
 #include "conformance.h"
 
 #include "app/text.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(FormatLibrary, AMissingLibraryOrEntryIsToldAndTriedAgainEachTime)
+TEST(FormatLibrary, IsTriedUntilFoundOnlyInTheSystemDirectoryWithAllItBringsThenKept)
 {
     tests::FreshMachine();
     winsim::SetFormatLibrary("absent");
@@ -18,14 +18,12 @@ TEST(FormatLibrary, AMissingLibraryOrEntryIsToldAndTriedAgainEachTime)
     EXPECT_EQ(FormatVolume(NULL, "E:\\", "fat", "", FALSE, FALSE), FORMAT_ENTRY_MISSING);
     EXPECT_TRUE(winsim::LoadedModules().empty());
     EXPECT_EQ(winsim::CallCount("FreeLibrary"), 1);
-}
 
-// Windows looks beside the program first for a bare name and, unless the
-// search is altered, for what a library imports: fmifs.dll imports ulib.dll
-// and ifsutil.dll and loads ufat.dll by name to format FAT.
-TEST(FormatLibrary, NothingItBringsComesFromTheProgramsFolderAndItIsKept)
-{
+    // Windows looks beside the program first for a bare name and, unless the
+    // search is altered, for what a library imports: fmifs.dll imports
+    // ulib.dll and ifsutil.dll and loads ufat.dll by name to format FAT.
     tests::FreshMachine();
+    winsim::SetFormatLibrary("present");
     for (const char* name : {"fmifs.dll", "ulib.dll", "ifsutil.dll", "ufat.dll"})
         winsim::PlantProgramFolderLibrary(name);
     FreeLibrary(LoadLibraryA("fmifs.dll"));

@@ -38,8 +38,8 @@ json OtherStick(std::uint64_t size, const std::string& instanceId)
             {"partitions", {{{"slot", 0}, {"start", 63}, {"sectors", 30000}, {"type", 11}, {"letter", "F"}}}}};
 }
 
-// Before Start: disks pulled in turn, Refresh, disks plugged in in turn
-// (null: the stick again), Refresh, the stick chosen and the label typed again.
+// Before Start: disks pulled, Refresh, disks plugged in (null: the stick
+// again), Refresh, the stick chosen and the label typed again.
 void ComeAndGo(json& job, std::vector<int> pulled, std::vector<json> back)
 {
     std::vector<json> actions;
@@ -48,14 +48,12 @@ void ComeAndGo(json& job, std::vector<int> pulled, std::vector<json> back)
     actions.push_back(Click("IDC_REFRESH"));
     for (const json& disk : back)
         actions.push_back({{"do", "plug"}, {"disk", disk}});
-    actions.push_back(Click("IDC_REFRESH"));
-    actions.push_back({{"do", "select"}, {"item", 0}});
-    actions.push_back(job["actions"][1]);
     BeforeStart(job, actions);
+    BeforeStart(job, {Click("IDC_REFRESH"), {{"do", "select"}, {"item", 0}}, job["actions"][1]});
 }
 
-// A disk that fails the run if anything is written to it: a card reader's
-// slot (i from 0) or, for -1, another stick.
+// A disk no write may reach (or the run fails): a card reader's slot i, or
+// for -1 another stick.
 json Guarded(int i)
 {
     json disk = OtherStick(16 << 20, "USBSTOR\\Disk&Ven_" + std::to_string(i) + "\\2");
@@ -240,17 +238,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"lba_1536MiB_64x32", "", {Click("IDC_ENABLE_LBA")},
              [](json&, json& s) { s.update({{"size", 1536ull << 20}, {"heads", 64}, {"sectorsPerTrack", 32}}); }},
         Case{"replugged_no_auto_mount", "", Replaced(nullptr), [](json&, json& s) { s["autoMount"] = false; }},
-        // Libraries of the names the format library loads, beside the program: none is loaded.
-        Case{"planted_libraries", "", {},
-             [](json& j, json&) { j["planted"] = {"fmifs.dll", "ulib.dll", "ifsutil.dll", "ufat.dll"}; }},
-        // Pulled and plugged back beside another stick, or among a card
-        // reader's slots: the stick gets a new number, Start writes it.
+        // Beside the program, libraries of the names the format library loads: none is loaded.
+        Case{"planted_libraries", "", {}, [](json& j, json&) { j["planted"] = {"fmifs.dll", "ulib.dll", "ifsutil.dll", "ufat.dll"}; }},
+        // Pulled and plugged back among other disks: a new number, which Start writes.
         Case{"replugged_beside_another_stick", "", {},
              [](json& j, json&) { j["disks"].push_back(Guarded(-1)); ComeAndGo(j, {1}, {nullptr}); }},
-        Case{"replugged_among_card_slots", "", {},
-             [](json& j, json&) {
-                 for (int i : {0, 1, 2, 3, -1})
-                     j["disks"].push_back(Guarded(i));
+        Case{"replugged_among_card_slots", "", {}, [](json& j, json&) {
+                 j["disks"].insert(j["disks"].end(), {Guarded(0), Guarded(1), Guarded(2), Guarded(3), Guarded(-1)});
                  ComeAndGo(j, {2, 3, 4, 5, 1}, {Guarded(0), Guarded(1), Guarded(2), Guarded(3), nullptr});
              }},
         // Another stick given the confirmed drive number; a card reader

@@ -72,8 +72,7 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
         // Actions the open dialog cannot take.
         {R"({"actions":[{"do":"click","control":"IDC_ABOUT"},{"do":"select","item":0}]})",
          "About box is open", true},
-        {R"({"actions":[{"do":"select","item":3}]})", "no item 3", true},
-        {R"({"actions":[{"do":"unplug","disk":0}]})", "no disk 0", true},
+        {R"({"actions":[{"do":"select","item":3}]})", "no item 3", true}, {R"({"actions":[{"do":"unplug","disk":0}]})", "no disk 0", true},
         {R"({"actions":[{"do":"click","control":"IDC_ABOUT_ICON"}]})", "IDC_ABOUT_ICON", true}};
     SimRun run;
     for (const Bad& bad : cases) {

@@ -102,8 +102,9 @@ bool ReadSystemLibrary(const std::string& name, Module& module)
     std::string error;
     if (!in.good() && !in.eof())
         return Missing();
+    // Windows reads the imports only of a library it maps as code.
     if (!ParsePeResources(file.data(), file.size(), module.resources, error) ||
-        !ParsePeImports(file.data(), file.size(), module.imports, error)) {
+        (!module.dataFile && !ParsePeImports(file.data(), file.size(), module.imports, error))) {
         M().lastError = ERROR_BAD_EXE_FORMAT;
         return false;
     }
