@@ -326,26 +326,30 @@ bool ParsePeImports(const unsigned char* data, std::size_t size, std::vector<std
     std::vector<Section> sections;
     if (!FindDirectory(file, kImportDirectoryIndex, rva, sections, error))
         return false;
-    if (rva == 0)
-        return true;
     SectionMap map(file, std::move(sections));
-    for (std::size_t i = 0;; ++i) {
+    const char* damage = nullptr;
+    for (std::size_t i = 0; rva != 0 && !damage; ++i) {
         Bytes descriptor, name;
         if (i == kMaxImports || !map.Range(rva + (DWORD)(i * kImportDescriptorSize),
-                                           kImportDescriptorSize, descriptor))
-            return Fail(error, "import directory outside the image's sections");
-        DWORD nameRva = descriptor.Dword(kImportNameField);
-        if (nameRva == 0)
-            return true;
-        if (!map.Tail(nameRva, name))
-            return Fail(error, "import name outside the image's sections");
-        std::size_t length = 0;
-        while (length < name.size && name.data[length] != 0)
-            ++length;
-        if (length == name.size)
-            return Fail(error, "import name without its end");
-        out.emplace_back((const char*)name.data, length);
+                                           kImportDescriptorSize, descriptor)) {
+            damage = "import directory outside the image's sections";
+        } else if (descriptor.Dword(kImportNameField) == 0) {
+            break;
+        } else if (!map.Tail(descriptor.Dword(kImportNameField), name)) {
+            damage = "import name outside the image's sections";
+        } else {
+            std::size_t length = 0;
+            while (length < name.size && name.data[length] != 0)
+                ++length;
+            if (length == name.size)
+                damage = "import name without its end";
+            else
+                out.emplace_back((const char*)name.data, length);
+        }
     }
+    if (damage)
+        out.clear();
+    return !damage || Fail(error, damage);
 }
 
 } // namespace winsim
