@@ -179,7 +179,7 @@ FormatStatus FormatVolume(HWND progressWindow, const char* root, const char* fil
     } else {
         // Windows looks for a name beside the program first: the FAT library,
         // loaded here from the system directory, is found already loaded.
-        // Without one the library has nothing to load by that name.
+        // Every Windows XP has one; without it the format still goes ahead.
         HMODULE fatLibrary = LoadSystemLibrary(kFatLibraryName, LOAD_WITH_ALTERED_SEARCH_PATH);
         g_formatCancelled = 0;
         g_formatEx(wideRoot, 0, wideFileSystem, wideLabel, quick, 0, FormatCallback);
