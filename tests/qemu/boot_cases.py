@@ -2,7 +2,7 @@
 """The MBR's boot cases: a disk with our MBR, a table and a probe where
 boot sectors go; the text after SeaBIOS's "Booting from Hard Disk..." is
 the probe's line or the MBR's message.
-  boot_cases.py CASE BUS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
+  boot_cases.py CASE BUS BIOS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
 
 import os
 import struct
@@ -63,7 +63,7 @@ def make(case, args):
     probe, image = Path(args.probe).read_bytes(), os.path.join(args.workdir, "disk.img")
     write_image(image, Path(args.mbr).read_bytes(), entries,
                 {lba: probe if s == PROBE else s for lba, s in sectors.items()}, DISK)
-    return image, expected, None
+    return image, expected, None, (16, 63)
 
 
 if __name__ == "__main__":

@@ -74,9 +74,9 @@ def make(c, args):
     poke(image, c["start"], c["fields"] or {})
     if c["message"]:
         shown = c["message"] + CLOSING
-        return image, shown + seabios_console.BOOTING + shown, CLOSING
+        return image, shown + seabios_console.BOOTING + shown, CLOSING, c["geometry"]
     cluster = first_cluster(image, c["start"], "IO.SYS")
-    return image, f"IOSYS PROBE OK LBA={c['mode']:02X} DI={cluster:04X} UNPATCHED", None
+    return image, f"IOSYS PROBE OK LBA={c['mode']:02X} DI={cluster:04X} UNPATCHED", None, c["geometry"]
 
 
 if __name__ == "__main__":

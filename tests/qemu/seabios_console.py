@@ -1,6 +1,7 @@
 """Boots a disk image in QEMU with SeaBIOS, reads the screen SeaBIOS mirrors
-to the serial port and judges it; with the command line every case file
-shares: CASES.py --list | CASES.py CASE BUS --workdir DIR [--show] [FILES]"""
+to the serial port and judges it; and the command line every case file
+shares, which boots on SeaBIOS or on Bochs (bochs_console.py):
+CASES.py --list | CASES.py CASE BUS BIOS --workdir DIR [--show] [FILES]"""
 
 import argparse
 import os
@@ -10,6 +11,8 @@ import subprocess
 import sys
 import time
 
+import bochs_console
+
 BOOTING = "Booting from Hard Disk..."
 ANSI_ESCAPE = re.compile(r"\x1b(\[[0-9;?]*[A-Za-z]|[A-Za-z])")
 BUSES = {
@@ -18,7 +21,9 @@ BUSES = {
                           "-device", "usb-storage,bus=ehci.0,drive=stick"],
     "ide": lambda image: ["-drive", f"file={image},format=raw,if=ide"],
 }
-ALL_BUSES = ("usb", "ide")      # where a case boots unless it names its buses
+# Where a case boots unless it names its runs: SeaBIOS from USB storage and
+# from IDE; Bochs's BIOS boots no USB storage, so there from IDE alone.
+ALL_RUNS = ("usb.seabios", "ide.seabios", "ide.bochs")
 
 
 def screen_text(raw):
@@ -73,27 +78,33 @@ def boot(image, bus, workdir, expected, key_after=None, limit=30.0, quiet=5.0):
 
 def main(cases, make, files=()):
     """A case file's command line. make(case, args) builds the disk in
-    args.workdir and returns (image, expected text, key_after)."""
+    args.workdir and returns (image, expected text, key_after, (heads,
+    sectors a track) for an IDE disk)."""
     listing = "--list" in sys.argv
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", action="store_true")
     parser.add_argument("case", nargs="?" if listing else None, choices=sorted(cases))
     parser.add_argument("bus", nargs="?" if listing else None, choices=sorted(BUSES))
+    parser.add_argument("bios", nargs="?" if listing else None, choices=("seabios", "bochs"))
     parser.add_argument("--show", action="store_true", help="print the boot screen")
     for option in ("--workdir", *files):
         parser.add_argument(option, required=not listing)
     args = parser.parse_args()
-    if listing:   # CASE.BUS for each bus a case boots on
-        print(";".join(f"{name}.{bus}" for name, case in cases.items()
-                       for bus in (case.get("buses", ALL_BUSES) if isinstance(case, dict) else ALL_BUSES)))
+    if listing:   # CASE.BUS.BIOS for each run of each case
+        print(";".join(f"{name}.{run}" for name, case in cases.items()
+                       for run in (case.get("runs", ALL_RUNS) if isinstance(case, dict) else ALL_RUNS)))
         return 0
     os.makedirs(args.workdir, exist_ok=True)
-    image, expected, key_after = make(cases[args.case], args)
-    raw, stderr = boot(image, args.bus, args.workdir, expected, key_after)
+    image, expected, key_after, geometry = make(cases[args.case], args)
+    where = f"{args.case} on {args.bus} with {args.bios}"
+    if f"{args.bus}.{args.bios}" not in ALL_RUNS:
+        parser.error(f"no such machine: {where}")
+    raw, log = (bochs_console.boot(image, args.workdir, expected, key_after, geometry)
+                if args.bios == "bochs" else boot(image, args.bus, args.workdir, expected, key_after))
     if args.show:
-        print(f"== QEMU boots {image} from {args.bus.upper()}:\n{screen_text(raw).rstrip()}")
+        print(f"== {args.bios} boots {image} from {args.bus.upper()}:\n{screen_text(raw).rstrip()}")
     got = after_booting(raw) or ""
-    print(f"{args.case} on {args.bus}: {got!r}" if got == expected else
-          f"{args.case} on {args.bus}: FAILED\n  expected: {expected!r}\n  got:      {got!r}\n"
-          f"  screen:   {screen_text(raw)!r}\n  qemu:     {stderr!r}")
+    print(f"{where}: {got!r}" if got == expected else
+          f"{where}: FAILED\n  expected: {expected!r}\n  got:      {got!r}\n"
+          f"  screen:   {screen_text(raw)!r}\n  log:      {log!r}")
     return int(got != expected)

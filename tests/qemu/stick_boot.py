@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The whole program: tarnwick-sim makes a virtual stick bootable on a
 user's machine, then QEMU boots it to the probe IO.SYS's verdict.
-  stick_boot.py CASE BUS --workdir DIR --sim SIM --diskcopy DLL [--show]"""
+  stick_boot.py CASE BUS BIOS --workdir DIR --sim SIM --diskcopy DLL [--show]"""
 
 import json
 import os
@@ -14,7 +14,7 @@ import seabios_console
 GIB = 1 << 30
 
 
-def stick(size, heads=16, sectors=63, lba=False, buses=seabios_console.ALL_BUSES):
+def stick(size, heads=16, sectors=63, lba=False, runs=seabios_console.ALL_RUNS):
     """A stick of `size` bytes with the geometry Windows reports for it, made
     with Enable LBA ticked or not. Read by CHS, the geometry must be the one
     the BIOS presents on the bus it boots from."""
@@ -29,8 +29,9 @@ CASES = {
     # root directory and IO.SYS lie in cylinder 0, where any head count
     # reads the same sectors.
     "chs-3gib": stick(3 * GIB, 255),
-    "chs-4gib-16x63": stick(4 * GIB, 16, buses=("ide",)),
-    "lba-8gib": stick(8 * GIB, 255, lba=True, buses=("usb",)),
+    "chs-4gib-16x63": stick(4 * GIB, 16, runs=("ide.seabios", "ide.bochs")),
+    "lba-8gib": stick(8 * GIB, 255, lba=True, runs=("usb.seabios", "ide.bochs")),
+    "chs-16x32": stick(64 << 20, 16, 32),
 }
 
 
@@ -67,7 +68,8 @@ def make(case, args):
             or '"Formating Drive...E:\\\\"' not in made.stdout:
         sys.exit(f"tarnwick-sim did not make the stick at E: ({made.returncode}):\n"
                  f"{made.stdout}{made.stderr}")
-    return image, f"IOSYS PROBE OK LBA={'0E' if case['lba'] else '06'} DI=0002 PATCHED", None
+    return (image, f"IOSYS PROBE OK LBA={'0E' if case['lba'] else '06'} DI=0002 PATCHED", None,
+            (case["heads"], case["sectors"]))
 
 
 if __name__ == "__main__":
