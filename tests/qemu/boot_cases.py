@@ -2,7 +2,7 @@
 """The MBR's boot cases: a disk with our MBR, a table and a probe where
 boot sectors go; the text after SeaBIOS's "Booting from Hard Disk..." is
 the probe's line or the MBR's message.
-  boot_cases.py CASE BUS BIOS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
+  boot_cases.py CASE.BUS.BIOS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
 
 import os
 import struct
@@ -10,7 +10,7 @@ import sys
 from pathlib import Path
 
 from disk_image import entry as e, write_image
-import seabios_console
+import boot_screen
 
 DISK = 131072                   # 64 MiB, sparse; room for LBAs past 65535
 BLANK = bytes(512)              # a sector without the boot signature
@@ -67,4 +67,4 @@ def make(case, args):
 
 
 if __name__ == "__main__":
-    sys.exit(seabios_console.main(CASES, make, ("--mbr", "--probe")))
+    sys.exit(boot_screen.main(CASES, make, ("--mbr", "--probe")))

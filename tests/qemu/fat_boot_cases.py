@@ -9,7 +9,7 @@ import sys
 from pathlib import Path
 
 from disk_image import entry, fat_volume, first_cluster, mtools, poke, write_image
-import seabios_console
+import boot_screen
 
 SMALL = 131072                  # 64 MiB
 TRACK = 63                      # the partition starts one track in
@@ -74,11 +74,11 @@ def make(c, args):
     poke(image, c["start"], c["fields"] or {})
     if c["message"]:
         shown = c["message"] + CLOSING
-        return image, shown + seabios_console.BOOTING + shown, CLOSING, c["geometry"]
+        return image, shown + boot_screen.BOOTING + shown, CLOSING, c["geometry"]
     cluster = first_cluster(image, c["start"], "IO.SYS")
     return image, f"IOSYS PROBE OK LBA={c['mode']:02X} DI={cluster:04X} UNPATCHED", None, c["geometry"]
 
 
 if __name__ == "__main__":
-    sys.exit(seabios_console.main(CASES, make, ("--mbr", "--fat-boot", "--io-sys",
+    sys.exit(boot_screen.main(CASES, make, ("--mbr", "--fat-boot", "--io-sys",
                                                 "--msdos-sys", "--command-com")))

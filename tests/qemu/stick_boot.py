@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The whole program: tarnwick-sim makes a virtual stick bootable on a
 user's machine, then QEMU boots it to the probe IO.SYS's verdict.
-  stick_boot.py CASE BUS BIOS --workdir DIR --sim SIM --diskcopy DLL [--show]"""
+  stick_boot.py CASE.BUS.BIOS --workdir DIR --sim SIM --diskcopy DLL [--show]"""
 
 import json
 import os
@@ -9,12 +9,12 @@ import subprocess
 import sys
 from pathlib import Path
 
-import seabios_console
+import boot_screen
 
 GIB = 1 << 30
 
 
-def stick(size, heads=16, sectors=63, lba=False, runs=seabios_console.ALL_RUNS):
+def stick(size, heads=16, sectors=63, lba=False, runs=boot_screen.ALL_RUNS):
     """A stick of `size` bytes with the geometry Windows reports for it, made
     with Enable LBA ticked or not. Read by CHS, the geometry must be the one
     the BIOS presents on the bus it boots from."""
@@ -73,4 +73,4 @@ def make(case, args):
 
 
 if __name__ == "__main__":
-    sys.exit(seabios_console.main(CASES, make, ("--sim", "--diskcopy")))
+    sys.exit(boot_screen.main(CASES, make, ("--sim", "--diskcopy")))
