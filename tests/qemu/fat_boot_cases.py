@@ -22,6 +22,13 @@ CLOSING = "Replace the disk, and then press any key"
 ROOT_PAST_END = {22: b"\xff\xff"}       # sectors a FAT: 65535
 
 
+def says(message):
+    """(What the loader shows: its message and the closing line, then, once
+    a key is typed, both again after the restart; the key's cue)."""
+    shown = message + CLOSING
+    return shown + boot_screen.BOOTING + shown, CLOSING
+
+
 def case(disk=SMALL, start=TRACK, ptype=0x06, geometry=(16, 63), cluster=None,
          fillers=False, deleted=(), fields=None, others=(), mode=None, message=None):
     """others: more (type, start) table entries, not active; mode: the byte
@@ -73,8 +80,7 @@ def make(c, args):
         mtools(image, c["start"], "mdel", f"::{name}")
     poke(image, c["start"], c["fields"] or {})
     if c["message"]:
-        shown = c["message"] + CLOSING
-        return image, shown + boot_screen.BOOTING + shown, CLOSING, c["geometry"]
+        return image, *says(c["message"]), c["geometry"]
     cluster = first_cluster(image, c["start"], "IO.SYS")
     return image, f"IOSYS PROBE OK LBA={c['mode']:02X} DI={cluster:04X} UNPATCHED", None, c["geometry"]
 

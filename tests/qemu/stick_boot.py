@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The whole program: tarnwick-sim makes a virtual stick bootable on a
-user's machine, then QEMU boots it to the probe IO.SYS's verdict.
+user's machine, then it boots to the probe IO.SYS's verdict; or, damaged,
+to a message of the boot programs.
   stick_boot.py CASE.BUS.BIOS --workdir DIR --sim SIM --diskcopy DLL [--show]"""
 
 import json
@@ -9,29 +10,49 @@ import subprocess
 import sys
 from pathlib import Path
 
+import boot_cases
 import boot_screen
+from disk_image import poke
+import fat_boot_cases
 
 GIB = 1 << 30
+VOLUME = 63 * 512               # the volume's boot sector, one track in
 
 
-def stick(size, heads=16, sectors=63, lba=False, runs=boot_screen.ALL_RUNS):
+def stick(size=64 << 20, heads=16, sectors=63, lba=False, runs=boot_screen.ALL_RUNS,
+          damage=None, shows=None):
     """A stick of `size` bytes with the geometry Windows reports for it, made
     with Enable LBA ticked or not. Read by CHS, the geometry must be the one
-    the BIOS presents on the bus it boots from."""
+    the BIOS presents on the bus it boots from. damage: {byte offset:
+    bytes} written after; shows: (the text expected then, a key's cue)."""
     return dict(locals())
 
 
 CASES = {
-    # 64 MiB: both SeaBIOS on USB and QEMU on IDE give 16 heads of 63 sectors.
-    "chs": stick(64 << 20),
-    "lba": stick(64 << 20, lba=True),
+    # 64 MiB: every BIOS here gives 16 heads of 63 sectors.
+    "chs": stick(),
+    "lba": stick(lba=True),
     # Sticks over 2 GiB get a volume of just under 2 GiB at their start, whose
     # root directory and IO.SYS lie in cylinder 0, where any head count
     # reads the same sectors.
     "chs-3gib": stick(3 * GIB, 255),
     "chs-4gib-16x63": stick(4 * GIB, 16, runs=("ide.seabios", "ide.bochs")),
     "lba-8gib": stick(8 * GIB, 255, lba=True, runs=("usb.seabios", "ide.bochs")),
-    "chs-16x32": stick(64 << 20, 16, 32),
+    # QEMU reads 32 sectors a track off the partition table for SeaBIOS.
+    "chs-16x32": stick(sectors=32),
+    # Damaged, each message of the boot programs shows (the MBR then halts):
+    # an indicator of 01h after the active entry; the boot sector's signature
+    # gone; the same on FAT32, whose backup sector has none either; the
+    # loader's name for IO.SYS misspelt; a FAT size that puts the root
+    # directory past the end of the disk.
+    "second-entry-01h": stick(damage={462: b"\x01"}, shows=(boot_cases.INVALID, None)),
+    "no-boot-signature": stick(damage={VOLUME + 510: b"\0\0"}, shows=(boot_cases.ERROR, None)),
+    "fat32-no-backup": stick(damage={450: b"\x0C", VOLUME + 510: b"\0\0", VOLUME + 6 * 512 + 510: b"\0\0"},
+                             shows=(boot_cases.MISSING, None)),
+    "io-sys-name-misspelt": stick(damage={VOLUME + 472: b"X"},
+                                  shows=fat_boot_cases.says(fat_boot_cases.INVALID)),
+    "root-past-end": stick(damage={VOLUME + 22: b"\xff\xff"},
+                           shows=fat_boot_cases.says(fat_boot_cases.IO_ERROR)),
 }
 
 
@@ -68,8 +89,9 @@ def make(case, args):
             or '"Formating Drive...E:\\\\"' not in made.stdout:
         sys.exit(f"tarnwick-sim did not make the stick at E: ({made.returncode}):\n"
                  f"{made.stdout}{made.stderr}")
-    return (image, f"IOSYS PROBE OK LBA={'0E' if case['lba'] else '06'} DI=0002 PATCHED", None,
-            (case["heads"], case["sectors"]))
+    poke(image, 0, case["damage"] or {})
+    return (image, *(case["shows"] or (f"IOSYS PROBE OK LBA={'0E' if case['lba'] else '06'} DI=0002 PATCHED",
+                                       None)), (case["heads"], case["sectors"]))
 
 
 if __name__ == "__main__":
