@@ -22,14 +22,12 @@ def write_image(path, mbr, entries, sectors, disk_sectors):
     other sector reads as zeros."""
     with open(path, "wb") as f:
         f.truncate(disk_sectors * SECTOR)
-        f.write(mbr + b"".join(e or bytes(16) for e in entries).ljust(64, b"\0") + b"\x55\xaa")
-        for lba, data in sectors.items():
-            f.seek(lba * SECTOR)
-            f.write(data)
+    poke(path, 0, {0: mbr + b"".join(e or bytes(16) for e in entries).ljust(64, b"\0") + b"\x55\xaa",
+                   **{lba * SECTOR: data for lba, data in sectors.items()}})
 
 
 def poke(image, start, fields):
-    """Writes {offset: bytes} into the sector at `start`."""
+    """Writes {byte offset: bytes}, counted from the sector at `start`."""
     with open(image, "r+b") as f:
         for offset, data in fields.items():
             f.seek(start * SECTOR + offset)
@@ -56,6 +54,5 @@ def first_cluster(image, start, name):
     """The file's first cluster; fails unless it is one run of clusters."""
     chain = mtools(image, start, "mshowfat", f"::{name}")
     found = re.fullmatch(r"\S+ <(\d+)(-\d+)?>\s*", chain)
-    if not found:
-        raise ValueError(f"{name} is not contiguous: {chain}")
+    assert found, f"{name} is not contiguous: {chain}"
     return int(found.group(1))

@@ -13,13 +13,12 @@ import boot_screen
 
 SMALL = 131072                  # 64 MiB
 TRACK = 63                      # the partition starts one track in
-# Up to 504 MiB both SeaBIOS on USB and QEMU on IDE give 16 heads of 63
-# sectors; past 8 GiB both give 255 heads.
+# Up to 504 MiB every BIOS here gives 16 heads of 63 sectors; past 8 GiB,
+# 255 heads.
 FAR = 1024 * 255 * 63 + 2016    # past cylinder 1023
 INVALID = "Invalid system disk"
 IO_ERROR = "Disk I/O error"
 CLOSING = "Replace the disk, and then press any key"
-ROOT_PAST_END = {22: b"\xff\xff"}       # sectors a FAT: 65535
 
 
 def says(message):
@@ -52,8 +51,8 @@ CASES = {
     "io-sys-after-deleted": case(disk=65536, cluster=1, fillers=True,
                                  deleted=["FILL00.TXT", "A long file name.txt", "FILL17.TXT"]),
     "no-io-sys": case(deleted=["IO.SYS"], message=INVALID),
-    "root-past-end-chs": case(fields=ROOT_PAST_END, message=IO_ERROR),
-    "root-past-end-lba": case(ptype=0x0E, fields=ROOT_PAST_END, message=IO_ERROR),
+    # (The same read by CHS: stick_boot.py's root-past-end.)
+    "root-past-end-lba": case(ptype=0x0E, fields={22: b"\xff\xff"}, message=IO_ERROR),
     # The drive comes from the boot sector: drive 0 is a missing floppy.
     "drive-from-boot-sector": case(ptype=0x0E, fields={36: b"\0"}, message=IO_ERROR),
 }
@@ -70,8 +69,7 @@ def make(c, args):
         names = [f"FILL{n:02}.TXT" for n in range(19)]
         names[3:3], names[7:7] = ["A long file name.txt"], ["IO.SYX"]
         for name in names:
-            with open(os.path.join(args.workdir, name), "w") as f:
-                f.write(name)
+            Path(args.workdir, name).write_text(name)
         mtools(image, c["start"], "mcopy", *(os.path.join(args.workdir, n) for n in names), "::")
     for name, path in (("IO.SYS", args.io_sys), ("MSDOS.SYS", args.msdos_sys),
                        ("COMMAND.COM", args.command_com)):

@@ -56,31 +56,19 @@ CASES = {
 }
 
 
-def scenario(case, diskcopy):
-    """The system disk at C: (never to be written), a floppy drive at A:
-    and a CD drive at D:, then the stick, formatted at E:."""
-    ticks = ["IDC_QUICK_FORMAT"] + ["IDC_ENABLE_LBA"] * case["lba"] + ["IDOK"]
-    return {"disks": [
-        {"friendlyName": "WDC WD800JD-75MSA3", "media": "fixed", "protected": True,
-         "instanceId": "IDE\\DiskWDC_WD800JD-75MSA3\\5&2d5cd3b&0&0.0.0", "size": 80026361856,
-         "partitions": [{"slot": 0, "start": 63, "sectors": 156296322, "type": 7,
-                         "active": True, "format": "raw", "letter": "C"}]},
-        {"friendlyName": "Generic Flash Disk USB Device", "media": "removable",
-         "instanceId": "USBSTOR\\Disk&Ven_Generic&Prod_Flash_Disk\\1", "size": case["size"],
-         "heads": case["heads"], "sectorsPerTrack": case["sectors"], "image": "stick.img",
-         "partitions": [{"slot": 0, "start": 63, "sectors": (64 << 11) - 63, "type": 11,
-                         "format": "fat", "label": "OLDSTICK", "letter": "E"}]}],
-        "letters": {"A": "floppy", "D": "cdrom"}, "diskcopy": diskcopy, "answers": ["yes"],
-        "actions": [{"do": "type", "control": "IDC_LABEL", "text": "DOSBOOT"}]
-                   + [{"do": "click", "control": c} for c in ticks]}
-
-
 def make(case, args):
-    image = os.path.join(args.workdir, "stick.img")
+    """The example scenario (the system disk at C:, never to be written
+    here, a floppy drive at A:, a CD drive at D:) with this stick, made
+    bootable at E: with Enable LBA ticked or not, then damaged."""
+    with open(Path(__file__).parents[1] / "scenarios" / "one-stick.json") as f:
+        job = json.load(f)
+    job["disks"][0]["protected"] = True
+    job["disks"][1].update(size=case["size"], heads=case["heads"], sectorsPerTrack=case["sectors"],
+                           image="stick.img")
+    job["actions"][-1:-1] = [{"do": "click", "control": "IDC_ENABLE_LBA"}] * case["lba"]
+    image, path = os.path.join(args.workdir, "stick.img"), os.path.join(args.workdir, "scenario.json")
     Path(image).unlink(missing_ok=True)     # the scenario makes a new one
-    path = os.path.join(args.workdir, "scenario.json")
-    with open(path, "w") as f:
-        json.dump(scenario(case, args.diskcopy), f)
+    Path(path).write_text(json.dumps(dict(job, diskcopy=args.diskcopy)))
     made = subprocess.run([args.sim, path], capture_output=True, text=True)
     if args.show:
         print(made.stdout, end="")
