@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""The MBR's boot cases: a disk with our MBR, a table and a probe where
-boot sectors go; the text after SeaBIOS's "Booting from Hard Disk..." is
-the probe's line or the MBR's message.
+"""The MBR's boot cases: a disk with our MBR, a table and a probe where boot
+sectors go, showing the probe's line or the MBR's message.
   boot_cases.py CASE.BUS.BIOS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
 
 import os
@@ -18,7 +17,7 @@ PROBE = "probe"
 INVALID = "Invalid partition table"
 ERROR = "Error loading operating system"
 MISSING = "Missing operating system"
-# INT 18h: SeaBIOS tries the floppy, which fails, and then gives up.
+# INT 18h: the BIOS tries the empty floppy drive, then gives up (rombios by ending Bochs).
 NO_BOOT = ("Booting from Floppy...Boot failed: could not read the boot disk"
            "No bootable device.")
 

@@ -1,8 +1,7 @@
 """Boots a disk image and reads the text screen at B800:0000 through the
-emulator's monitor: QEMU with SeaBIOS, from USB storage or IDE, read as it
-runs; or Bochs 2.7 with its own BIOS, rombios (no code in common with
-SeaBIOS, and no boot from USB storage), from an ATA disk, read by Bochs's
-debugger at each timer tick. The command line all case files share:
+emulator's monitor: QEMU with SeaBIOS, from USB storage or IDE, as it runs;
+or Bochs 2.7 with its own BIOS, rombios (no code in common with SeaBIOS),
+from an ATA disk, at each timer tick. The command line all case files share:
   CASES.py --list | CASES.py CASE.BUS.BIOS --workdir DIR [--show] [FILES]"""
 
 import argparse
@@ -14,32 +13,30 @@ import time
 import pexpect
 
 BOOTING = "Booting from Hard Disk..."
-ALL_RUNS = ("usb.seabios", "ide.seabios", "ide.bochs")  # unless a case names its runs
+# Unless a case names its runs. No usb.bochs: rombios boots no USB storage.
+ALL_RUNS = ("usb.seabios", "ide.seabios", "ide.bochs")
 QEMU_DISKS = {"usb": ["-drive", "if=none,id=stick,format=raw,file={}", "-device", "usb-ehci,id=ehci",
                       "-device", "usb-storage,bus=ehci.0,drive=stick"],
               "ide": ["-drive", "file={},format=raw,if=ide"]}
 VALUE = re.compile(r"\s0x([0-9a-f]{4})(?=\s)")    # 16 bits, as `xp` shows them in both
 TICK = 0xFFF53          # rombios's dummy IRET, its INT 1Ch: called at each timer tick
-# A key typed as rombios's keyboard handler leaves it: a space (scan code
-# 39h) in the buffer's first slot, at the head (1Eh) while none was typed
-# before, and the tail moved past it.
+# A space (scan code 39h) typed as rombios's keyboard handler leaves it: at
+# the buffer's head (1Eh while no key was ever typed), the tail moved past.
 BOCHS_KEY = "setpmem 0x41c 4 0x39200020"
 BOCHS_ENDED = re.compile(r"following message:\s*\[[^\]]*\]\s*([^\r\n]*)")
 
 
 def boot(image, bus, bios, workdir, expected, key_after=None, geometry=(16, 63), looks=360):
-    """Boots until the screen shows `expected` (and three looks more, for
-    what follows), the emulator ends or `looks` looks pass (QEMU's every
-    50 ms, Bochs's every tick: 20 s of its time); types a key once
-    `key_after` shows. Returns (the screen's rows, and the words Bochs
-    ended with if it did; the emulator's last words)."""
+    """Boots until the screen shows `expected` (and three looks more, for what follows), the
+    emulator ends or `looks` looks pass (QEMU's every 50 ms, Bochs's every tick: 20 s of its
+    time); types a key once `key_after` shows. Returns (the screen's rows, and the words
+    Bochs ended with if it did; the emulator's last words)."""
     command, prompt, key = ["qemu-system-i386", "-nodefaults", "-vga", "std", "-m", "32", "-display", "none",
                             "-monitor", "stdio", "-boot", "order=c",
                             *(a.format(image) for a in QEMU_DISKS[bus])], r"\(qemu\) ", "sendkey spc"
     if bios == "bochs":
-        # An ATA disk has at most 16 heads: more are asked of rombios's LBA
-        # translation, which gives 255 heads of 63 sectors from 4 GiB on
-        # (fewer below). An empty floppy drive follows, as under SeaBIOS.
+        # An ATA disk has at most 16 heads: more are asked of rombios's LBA translation, which gives
+        # 255 heads of 63 sectors from 4 GiB on (fewer below). An empty floppy drive follows, as in QEMU.
         translation, (heads, sectors) = ("none", geometry) if geometry[0] <= 16 else ("lba", (16, 63))
         with open(os.path.join(workdir, "bochsrc"), "w") as f:
             print(f"ata0-master: type=disk, path={image}, heads={heads}, spt={sectors}, translation="
@@ -83,9 +80,8 @@ def boot(image, bus, bios, workdir, expected, key_after=None, geometry=(16, 63),
 
 
 def main(cases, make, files=()):
-    """A case file's command line. make(case, args) builds the disk in
-    args.workdir and returns (image, expected text, key_after, (heads,
-    sectors a track) of the ATA disk)."""
+    """A case file's command line. make(case, args) builds the disk in args.workdir and
+    returns (image, expected text, key_after, (heads, sectors a track) of the ATA disk)."""
     runs = [f"{name}.{run}" for name, case in cases.items()
             for run in (case.get("runs", ALL_RUNS) if isinstance(case, dict) else ALL_RUNS)]
     if sys.argv[1:] == ["--list"]:

@@ -1,6 +1,5 @@
-"""The boot tests' disks: sparse raw images with our MBR code, a partition
-table and chosen sectors; FAT16 volumes in them made by mkfs.fat and filled
-by mtools."""
+"""The boot tests' disks: sparse raw images with our MBR code, a partition table
+and chosen sectors; FAT16 volumes in them made by mkfs.fat and filled by mtools."""
 
 import os
 import re
@@ -9,7 +8,6 @@ import subprocess
 
 SECTOR = 512
 FAT_CODE = 62                   # our FAT boot code covers bytes 62..511
-MTOOLS_ENV = dict(os.environ, MTOOLS_SKIP_CHECK="1")   # no geometry check
 
 
 def entry(indicator, ptype, lba, sectors=2048):
@@ -46,8 +44,8 @@ def fat_volume(image, start, sectors, geometry, cluster, code):
 
 
 def mtools(image, start, tool, *args):
-    return subprocess.run([tool, "-i", f"{image}@@{start * SECTOR}", *args], check=True,
-                          env=MTOOLS_ENV, capture_output=True, text=True).stdout
+    return subprocess.run([tool, "-i", f"{image}@@{start * SECTOR}", *args], check=True, capture_output=True,
+                          env=dict(os.environ, MTOOLS_SKIP_CHECK="1"), text=True).stdout  # no geometry check
 
 
 def first_cluster(image, start, name):

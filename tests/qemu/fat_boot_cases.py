@@ -1,8 +1,6 @@
-#!/usr/bin/env python3
 """The FAT boot loader's cases: a disk with our MBR and one FAT16 partition
-carrying our boot code and the DOS fixture files; the text after SeaBIOS's
-first "Booting from Hard Disk..." is the probe IO.SYS's verdict, or the
-loader's message, a key typed, and the message again after the restart."""
+carrying our boot code and the DOS fixture files; what follows the first
+"Booting from Hard Disk..." is the probe IO.SYS's verdict or says()."""
 
 import os
 import sys
@@ -46,7 +44,7 @@ CASES = {
     "chs-cylinder-300": case(disk=524288, start=300 * 16 * 63, cluster=8),
     "lba-past-8gib": case(disk=FAR + SMALL, start=FAR, ptype=0x0E, geometry=(255, 63)),
     # IO.SYS in the root's second sector, after deleted entries, a long name
-    # and IO.SYX; one-sector clusters, so its four sectors are four clusters
+    # and IO.SYX (directories all); one-sector clusters, so its four sectors are four clusters
     # (32 MiB keeps that FAT16 and 63 sectors a track on USB).
     "io-sys-after-deleted": case(disk=65536, cluster=1, fillers=True,
                                  deleted=["FILL00.TXT", "A long file name.txt", "FILL17.TXT"]),
@@ -59,23 +57,19 @@ CASES = {
 
 
 def make(c, args):
-    image = os.path.join(args.workdir, "disk.img")
-    size = c["disk"] - c["start"]
-    entries = [entry(0x80, c["ptype"], c["start"], size)]
-    entries += [entry(0, ptype, lba, size) for ptype, lba in c["others"]]
+    image, size = os.path.join(args.workdir, "disk.img"), c["disk"] - c["start"]
+    entries = [entry(0x80, c["ptype"], c["start"], size)] + [entry(0, t, lba, size) for t, lba in c["others"]]
     write_image(image, Path(args.mbr).read_bytes(), entries, {}, c["disk"])
     fat_volume(image, c["start"], size, c["geometry"], c["cluster"], Path(args.fat_boot).read_bytes())
     if c["fillers"]:
         names = [f"FILL{n:02}.TXT" for n in range(19)]
         names[3:3], names[7:7] = ["A long file name.txt"], ["IO.SYX"]
-        for name in names:
-            Path(args.workdir, name).write_text(name)
-        mtools(image, c["start"], "mcopy", *(os.path.join(args.workdir, n) for n in names), "::")
+        mtools(image, c["start"], "mmd", *(f"::{name}" for name in names))
     for name, path in (("IO.SYS", args.io_sys), ("MSDOS.SYS", args.msdos_sys),
                        ("COMMAND.COM", args.command_com)):
         mtools(image, c["start"], "mcopy", path, f"::{name}")
-    for name in c["deleted"]:
-        mtools(image, c["start"], "mdel", f"::{name}")
+    if c["deleted"]:
+        mtools(image, c["start"], "mdeltree", *(f"::{name}" for name in c["deleted"]))
     poke(image, c["start"], c["fields"] or {})
     if c["message"]:
         return image, *says(c["message"]), c["geometry"]

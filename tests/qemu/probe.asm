@@ -1,7 +1,6 @@
 ; A partition boot sector for the MBR tests. It prints in hex, as bytes in
-; memory order, what the MBR handed it: DL, DS, SI and the 16 bytes at DS:SI;
-;   PROBE 80 0000 BE07 <entry>
-; then waits with interrupts on, so that the BIOS flushes its output.
+; memory order, what the MBR handed it: DL, DS, SI and the 16 bytes at DS:SI
+; (PROBE 80 0000 BE07 <entry>), then waits with interrupts on.
 
         bits 16
         org 0x7C00

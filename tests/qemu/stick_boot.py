@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """The whole program: tarnwick-sim makes a virtual stick bootable on a
 user's machine, then it boots to the probe IO.SYS's verdict; or, damaged,
 to a message of the boot programs.
@@ -10,10 +9,10 @@ import subprocess
 import sys
 from pathlib import Path
 
-import boot_cases
+from boot_cases import ERROR, INVALID as INVALID_TABLE, MISSING
 import boot_screen
 from disk_image import poke
-import fat_boot_cases
+from fat_boot_cases import INVALID, IO_ERROR, says
 
 GIB = 1 << 30
 VOLUME = 63 * 512               # the volume's boot sector, one track in
@@ -21,10 +20,9 @@ VOLUME = 63 * 512               # the volume's boot sector, one track in
 
 def stick(size=64 << 20, heads=16, sectors=63, lba=False, runs=boot_screen.ALL_RUNS,
           damage=None, shows=None):
-    """A stick of `size` bytes with the geometry Windows reports for it, made
-    with Enable LBA ticked or not. Read by CHS, the geometry must be the one
-    the BIOS presents on the bus it boots from. damage: {byte offset:
-    bytes} written after; shows: (the text expected then, a key's cue)."""
+    """A stick with the geometry Windows reports, which the BIOS must present
+    when read by CHS, made with Enable LBA ticked or not; damage: {byte
+    offset: bytes} written after; shows: (the text expected then, key cue)."""
     return dict(locals())
 
 
@@ -42,17 +40,15 @@ CASES = {
     "chs-16x32": stick(sectors=32),
     # Damaged, each message of the boot programs shows (the MBR then halts):
     # an indicator of 01h after the active entry; the boot sector's signature
-    # gone; the same on FAT32, whose backup sector has none either; the
+    # gone; the same on FAT32, whose backup sector (6 in) has none either; the
     # loader's name for IO.SYS misspelt; a FAT size that puts the root
     # directory past the end of the disk.
-    "second-entry-01h": stick(damage={462: b"\x01"}, shows=(boot_cases.INVALID, None)),
-    "no-boot-signature": stick(damage={VOLUME + 510: b"\0\0"}, shows=(boot_cases.ERROR, None)),
+    "second-entry-01h": stick(damage={462: b"\x01"}, shows=(INVALID_TABLE, None)),
+    "no-boot-signature": stick(damage={VOLUME + 510: b"\0\0"}, shows=(ERROR, None)),
     "fat32-no-backup": stick(damage={450: b"\x0C", VOLUME + 510: b"\0\0", VOLUME + 6 * 512 + 510: b"\0\0"},
-                             shows=(boot_cases.MISSING, None)),
-    "io-sys-name-misspelt": stick(damage={VOLUME + 472: b"X"},
-                                  shows=fat_boot_cases.says(fat_boot_cases.INVALID)),
-    "root-past-end": stick(damage={VOLUME + 22: b"\xff\xff"},
-                           shows=fat_boot_cases.says(fat_boot_cases.IO_ERROR)),
+                             shows=(MISSING, None)),
+    "io-sys-name-misspelt": stick(damage={VOLUME + 472: b"X"}, shows=says(INVALID)),
+    "root-past-end": stick(damage={VOLUME + 22: b"\xff\xff"}, shows=says(IO_ERROR)),
 }
 
 
@@ -75,8 +71,7 @@ def make(case, args):
     # E: is the first letter free after C:, A: and D:, as Windows gives it.
     if made.returncode or "Operation Completed Successfully!" not in made.stdout \
             or '"Formating Drive...E:\\\\"' not in made.stdout:
-        sys.exit(f"tarnwick-sim did not make the stick at E: ({made.returncode}):\n"
-                 f"{made.stdout}{made.stderr}")
+        sys.exit(f"tarnwick-sim made no stick at E: ({made.returncode}):\n{made.stdout}{made.stderr}")
     poke(image, 0, case["damage"] or {})
     return (image, *(case["shows"] or (f"IOSYS PROBE OK LBA={'0E' if case['lba'] else '06'} DI=0002 PATCHED",
                                        None)), (case["heads"], case["sectors"]))
