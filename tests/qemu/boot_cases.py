@@ -23,8 +23,7 @@ NO_BOOT = ("Booting from Floppy...Boot failed: could not read the boot disk"
 
 
 def booted(slot, active):
-    """The probe's line: DL the entry's indicator, DS:SI the relocated
-    table's slot, the entry, in memory order."""
+    """The probe's line: DL the entry's indicator, DS:SI the relocated slot, the entry."""
     handed = struct.pack("<BHH", active[0], 0, 0x07BE + 16 * slot) + active
     return "PROBE " + handed.hex().upper()
 

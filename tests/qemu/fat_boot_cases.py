@@ -20,8 +20,7 @@ CLOSING = "Replace the disk, and then press any key"
 
 
 def says(message):
-    """(What the loader shows: its message and the closing line, then, once
-    a key is typed, both again after the restart; the key's cue)."""
+    """(The message and closing line, both again once a key restarts the boot; the key's cue)."""
     shown = message + CLOSING
     return shown + boot_screen.BOOTING + shown, CLOSING
 
