@@ -26,9 +26,9 @@ BOCHS_KEY = "setpmem 0x41c 4 0x39200020"
 BOCHS_ENDED = re.compile(r"following message:\s*\[[^\]]*\]\s*([^\r\n]*)")
 
 
-def boot(image, bus, bios, workdir, expected, key_after=None, geometry=(16, 63), looks=360):
+def boot(image, bus, bios, workdir, expected, key_after=None, geometry=(16, 63), looks=120):
     """Boots until the screen shows `expected` (and three looks more, for what follows), the
-    emulator ends or `looks` looks pass (QEMU's every 50 ms, Bochs's every tick: 20 s of its
+    emulator ends or `looks` looks pass (QEMU's every 50 ms, Bochs's every tick: 6.6 s of its
     time); types a key once `key_after` shows. Returns (the screen's rows, and the words
     Bochs ended with if it did; the emulator's last words)."""
     command, prompt, key = ["qemu-system-i386", "-nodefaults", "-vga", "std", "-m", "32", "-display", "none",
