@@ -18,8 +18,7 @@ INVALID = "Invalid partition table"
 ERROR = "Error loading operating system"
 MISSING = "Missing operating system"
 # INT 18h: the BIOS tries the empty floppy drive, then gives up (rombios by ending Bochs).
-NO_BOOT = ("Booting from Floppy...Boot failed: could not read the boot disk"
-           "No bootable device.")
+NO_BOOT = "Booting from Floppy...Boot failed: could not read the boot diskNo bootable device."
 
 
 def booted(slot, active):

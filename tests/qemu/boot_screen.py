@@ -1,7 +1,6 @@
-"""Boots a disk image and reads the text screen at B800:0000 through the
-emulator's monitor: QEMU with SeaBIOS, from USB storage or IDE, as it runs;
-or Bochs 2.7 with its own BIOS, rombios (no code in common with SeaBIOS),
-from an ATA disk, at each timer tick. The command line all case files share:
+"""Boots a disk image and reads the text screen at B800:0000 through the emulator's monitor: QEMU
+with SeaBIOS, from USB storage or IDE, as it runs; or Bochs 2.7 with its own BIOS, rombios (no code
+in common with SeaBIOS), from an ATA disk, at each timer tick. The command line all case files share:
   CASES.py --list | CASES.py CASE.BUS.BIOS --workdir DIR [--show] [FILES]"""
 
 import argparse

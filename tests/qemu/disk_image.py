@@ -35,10 +35,9 @@ def poke(image, start, fields):
 def fat_volume(image, start, sectors, geometry, cluster, code):
     """A FAT16 volume at `start` (its BPB says so, with geometry (heads,
     sectors a track) and drive 80h) carrying our boot code."""
-    options = ["-s", str(cluster)] if cluster else []
     subprocess.run(["mkfs.fat", "-F", "16", f"--offset={start}", "-h", str(start),
                     "-g", "%d/%d" % geometry, "-D", "0x80", "-n", "TARNWICK", "--invariant",
-                    *options, image, str(sectors * SECTOR // 1024)],
+                    *(["-s", str(cluster)] if cluster else []), image, str(sectors * SECTOR // 1024)],
                    check=True, stdout=subprocess.DEVNULL)
     poke(image, start, {FAT_CODE: code})
 

@@ -27,9 +27,8 @@ def says(message):
 
 def case(disk=SMALL, start=TRACK, ptype=0x06, geometry=(16, 63), cluster=None,
          fillers=False, deleted=(), fields=None, others=(), mode=None, message=None):
-    """others: more (type, start) table entries, not active; mode: the byte
-    2 expected (the type OR 2 by default); fields: boot sector bytes changed
-    after the installation; message: the loader's, instead of a verdict."""
+    """others: more (type, start) table entries, not active; mode: the byte 2 expected (type OR 2 by
+    default); fields: boot sector bytes changed after installing; message: the loader's, if any."""
     return dict(locals(), mode=ptype | 2 if mode is None else mode)
 
 
@@ -42,9 +41,8 @@ CASES = {
     # Cylinder 300: the cylinder's bits 8-9 go to the sector register.
     "chs-cylinder-300": case(disk=524288, start=300 * 16 * 63, cluster=8),
     "lba-past-8gib": case(disk=FAR + SMALL, start=FAR, ptype=0x0E, geometry=(255, 63)),
-    # IO.SYS in the root's second sector, after deleted entries, a long name
-    # and IO.SYX (directories all); one-sector clusters, so its four sectors are four clusters
-    # (32 MiB keeps that FAT16 and 63 sectors a track on USB).
+    # IO.SYS in the root's second sector, after deleted entries, a long name and IO.SYX (all
+    # directories); one-sector clusters, its four sectors four clusters (32 MiB: FAT16, 63 a track).
     "io-sys-after-deleted": case(disk=65536, cluster=1, fillers=True,
                                  deleted=["FILL00.TXT", "A long file name.txt", "FILL17.TXT"]),
     "no-io-sys": case(deleted=["IO.SYS"], message=INVALID),

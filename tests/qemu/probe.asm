@@ -26,8 +26,6 @@
         call put_hex_byte
         cmp si, handed + 5 + 16
         jb .byte
-        mov si, txt_eol
-        call put_text
 .wait:
         hlt
         jmp .wait
@@ -35,7 +33,6 @@
 %include "teletype.inc"
 
 txt_probe:      db "PROBE ", 0
-txt_eol:        db 13, 10, 0
 handed:         times 5 + 16 db 0
 
         times 510 - ($ - $$) db 0

@@ -14,15 +14,13 @@ import boot_screen
 from disk_image import poke
 from fat_boot_cases import INVALID, IO_ERROR, says
 
-GIB = 1 << 30
 VOLUME = 63 * 512               # the volume's boot sector, one track in
 
 
 def stick(size=64 << 20, heads=16, sectors=63, lba=False, runs=boot_screen.ALL_RUNS,
           damage=None, shows=None):
-    """A stick with the geometry Windows reports, which the BIOS must present
-    when read by CHS, made with Enable LBA ticked or not; damage: {byte
-    offset: bytes} written after; shows: (the text expected then, key cue)."""
+    """A stick with the geometry Windows reports (which the BIOS must present when read by CHS), made
+    with Enable LBA ticked or not; damage: {byte offset: bytes} written after; shows: (text, key cue)."""
     return dict(locals())
 
 
@@ -33,16 +31,14 @@ CASES = {
     # Sticks over 2 GiB get a volume of just under 2 GiB at their start, whose
     # root directory and IO.SYS lie in cylinder 0, where any head count
     # reads the same sectors.
-    "chs-3gib": stick(3 * GIB, 255),
-    "chs-4gib-16x63": stick(4 * GIB, 16, runs=("ide.seabios", "ide.bochs")),
-    "lba-8gib": stick(8 * GIB, 255, lba=True, runs=("usb.seabios", "ide.bochs")),
+    "chs-3gib": stick(3 << 30, 255),
+    "chs-4gib-16x63": stick(4 << 30, 16, runs=("ide.seabios", "ide.bochs")),
+    "lba-8gib": stick(8 << 30, 255, lba=True, runs=("usb.seabios", "ide.bochs")),
     # QEMU reads 32 sectors a track off the partition table for SeaBIOS.
     "chs-16x32": stick(sectors=32),
-    # Damaged, each message of the boot programs shows (the MBR then halts):
-    # an indicator of 01h after the active entry; the boot sector's signature
-    # gone; the same on FAT32, whose backup sector (6 in) has none either; the
-    # loader's name for IO.SYS misspelt; a FAT size that puts the root
-    # directory past the end of the disk.
+    # Damaged, each message of the boot programs shows (the MBR then halts): a
+    # 01h indicator after the active entry; no boot signature (on FAT32 not in
+    # the backup, 6 in, either); IO.SYS misspelt in the loader; the root past the end.
     "second-entry-01h": stick(damage={462: b"\x01"}, shows=(INVALID_TABLE, None)),
     "no-boot-signature": stick(damage={VOLUME + 510: b"\0\0"}, shows=(ERROR, None)),
     "fat32-no-backup": stick(damage={450: b"\x0C", VOLUME + 510: b"\0\0", VOLUME + 6 * 512 + 510: b"\0\0"},
