@@ -76,4 +76,4 @@ def make(c, args):
 
 if __name__ == "__main__":
     sys.exit(boot_screen.main(CASES, make, ("--mbr", "--fat-boot", "--io-sys",
-                                                "--msdos-sys", "--command-com")))
+                                            "--msdos-sys", "--command-com")))
