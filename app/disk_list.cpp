@@ -106,8 +106,9 @@ void RefreshDiskList(void)
     g_listedDiskCount = 0;
     // A disk the table has no room for is not offered: Start could not
     // tell it from another.
-    for (int n = 0; n < count && g_listedDiskCount < kListedDiskCapacity; n++) {
-        if (!QueryDiskInfo(n, &info) || !IsListableDisk(&info))
+    for (int entry = 0; entry < count && g_listedDiskCount < kListedDiskCapacity; entry++) {
+        int n = -1; // the drive number, which the disk tells
+        if (!QueryDiskEntry(entry, &info, &n) || !IsListableDisk(&info))
             continue;
         FormatDiskItemText(&info, text, sizeof text);
         LRESULT at = SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)text);

@@ -4,7 +4,7 @@
 
 static const int kSystemPathSize = 300;
 
-HMODULE LoadSystemLibrary(const char* fileName)
+HMODULE LoadSystemLibrary(const char* fileName, DWORD flags)
 {
     if (fileName == NULL)
         return NULL;
@@ -20,5 +20,5 @@ HMODULE LoadSystemLibrary(const char* fileName)
         nameLength++;
     if (written != nameLength + 1)
         return NULL;
-    return LoadLibraryA(path);
+    return LoadLibraryExA(path, NULL, flags);
 }

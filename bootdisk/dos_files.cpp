@@ -101,7 +101,7 @@ static void CloseFloppyImage(FloppyImage* image)
 // Loads the library and locks its image; on failure nothing stays held.
 static ExtractStatus OpenFloppyImage(FloppyImage* image)
 {
-    image->library = LoadSystemLibrary(kLibraryFile);
+    image->library = LoadSystemLibrary(kLibraryFile, LOAD_LIBRARY_AS_DATAFILE); // its code never runs
     if (image->library == NULL)
         return EXTRACT_NO_LIBRARY;
     HRSRC found = FindResourceA(image->library, MAKEINTRESOURCEA(kResourceId), kResourceType);

@@ -16,6 +16,12 @@ static const int kValueNameSize = 100;
 static const int kMountedDataSize = 500;
 static const int kRootPathSize = 4;
 static const BYTE kActiveFlag = 0x80;
+// A disk also opens through its device interface: this prefix, the instance
+// path with each backslash made #, then the disk interface class.
+static const char kInterfacePrefix[] = "\\\\?\\";
+static const char kDiskInterfaceClass[] = "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+static const int kInterfacePathSize =
+    (int)sizeof kInterfacePrefix - 1 + kInstanceIdBytes + (int)sizeof kDiskInterfaceClass;
 
 // The mounted-device data of a floppy on the floppy controller starts with
 // the UTF-16 text \??\FDC#.
@@ -64,13 +70,9 @@ const char* GetDiskInstanceId(int n)
     return ok ? g_instanceId : NULL;
 }
 
-const char* GetDiskFriendlyName(int n)
+// The FriendlyName of a device instance key, in its static buffer, or null.
+static const char* FriendlyNameOf(const char* instanceId)
 {
-    if (n < 0)
-        return NULL;
-    const char* instanceId = GetDiskInstanceId(n);
-    if (instanceId == NULL)
-        return NULL;
     HKEY enumKey;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDeviceEnumKey, 0, KEY_READ, &enumKey) != ERROR_SUCCESS)
         return NULL;
@@ -82,6 +84,39 @@ const char* GetDiskFriendlyName(int n)
     int ok = ReadTextValue(deviceKey, kFriendlyNameValue, g_friendlyName, kFriendlyNameBytes);
     RegCloseKey(deviceKey);
     return ok ? g_friendlyName : NULL;
+}
+
+const char* GetDiskFriendlyName(int n)
+{
+    if (n < 0)
+        return NULL;
+    const char* instanceId = GetDiskInstanceId(n);
+    return instanceId ? FriendlyNameOf(instanceId) : NULL;
+}
+
+// The device number the disk of instanceId reports through its device
+// interface, or -1. Windows gives a disk the lowest number free when it
+// arrives, so this, not the disk's place in the Disk service list, is the n
+// of \\.\PHYSICALDRIVEn.
+static int DeviceNumberOf(const char* instanceId)
+{
+    char path[kInterfacePathSize];
+    FormatText(path, sizeof path, "%s%s%s", kInterfacePrefix, instanceId, kDiskInterfaceClass);
+    for (char* c = path + sizeof kInterfacePrefix - 1; *c != 0; c++)
+        if (*c == '\\')
+            *c = '#';
+    // Asking for the number needs no access to the disk's bytes.
+    HANDLE disk = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                              NULL);
+    if (disk == INVALID_HANDLE_VALUE)
+        return -1;
+    STORAGE_DEVICE_NUMBER number;
+    DWORD returned = 0;
+    BOOL ok = DeviceIoControl(disk, IOCTL_STORAGE_GET_DEVICE_NUMBER, NULL, 0, &number,
+                              sizeof number, &returned, NULL);
+    CloseHandle(disk);
+    // A number beyond an int's reach reads as negative: no drive.
+    return ok ? (int)number.DeviceNumber : -1;
 }
 
 // Both requests must succeed: a length without a geometry is no answer.
@@ -182,20 +217,16 @@ static int PartitionOnDrive(char letter, int n)
     return (int)number.PartitionNumber;
 }
 
-int QueryDiskInfo(int n, DiskInfo* info)
+// The record of drive n, whose instance path is instanceId.
+static int BuildDiskInfo(int n, const char* instanceId, DiskInfo* info)
 {
-    if (n < 0 || info == NULL)
-        return 0;
     DiskInfo local = {};
     local.diskNumber = (BYTE)n;
-    const char* name = GetDiskFriendlyName(n);
+    CopyText(local.instanceId, INSTANCE_ID_SIZE, instanceId);
+    const char* name = FriendlyNameOf(local.instanceId);
     if (name == NULL)
         return 0;
     CopyText(local.friendlyName, FRIENDLY_NAME_SIZE, name);
-    const char* instanceId = GetDiskInstanceId(n);
-    if (instanceId == NULL)
-        return 0;
-    CopyText(local.instanceId, INSTANCE_ID_SIZE, instanceId);
     if (!GetDiskGeometryAndLength(n, &local.geometry, &local.diskLength))
         return 0;
     if (!ReadMbr(n, &local.mbr))
@@ -210,4 +241,29 @@ int QueryDiskInfo(int n, DiskInfo* info)
     }
     *info = local;
     return 1;
+}
+
+int QueryDiskEntry(int entry, DiskInfo* info, int* number)
+{
+    if (entry < 0 || info == NULL || number == NULL)
+        return 0;
+    const char* instanceId = GetDiskInstanceId(entry);
+    int n = instanceId ? DeviceNumberOf(instanceId) : -1;
+    if (n < 0 || !BuildDiskInfo(n, instanceId, info))
+        return 0;
+    *number = n;
+    return 1;
+}
+
+int QueryDiskInfo(int n, DiskInfo* info)
+{
+    if (n < 0 || info == NULL)
+        return 0;
+    int count = GetDiskCount();
+    for (int entry = 0; entry < count; entry++) {
+        const char* instanceId = GetDiskInstanceId(entry);
+        if (instanceId != NULL && DeviceNumberOf(instanceId) == n)
+            return BuildDiskInfo(n, instanceId, info);
+    }
+    return 0;
 }

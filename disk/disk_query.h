@@ -32,7 +32,8 @@ struct DiskInfo {
 };
 static_assert(sizeof(DiskInfo) == 2000, "DiskInfo layout");
 
-// Count of the Disk service's list, or -1.
+// Count of the Disk service's list, or -1. The list holds the disks present
+// in order of arrival: entry n is not, in general, drive n.
 int GetDiskCount(void);
 
 // Entry n's device instance path, or null; text in a static buffer that
@@ -52,7 +53,13 @@ int IsFloppyLetter(char letter);
 // Fills volume slot index of info from its MBR entry and the volume at letter.
 void FillVolumeSlot(DiskInfo* info, char letter, int index);
 
-// A complete record for drive n, or 0 with the caller's record untouched.
+// A complete record for drive n (\\.\PHYSICALDRIVEn), or 0 with the caller's
+// record untouched. Its name and instance path are those of the Disk service
+// entry whose disk reports device number n.
 int QueryDiskInfo(int n, DiskInfo* info);
+
+// The same for entry `entry` of the Disk service list, whose drive number is
+// asked of the disk itself through its device interface and put in *number.
+int QueryDiskEntry(int entry, DiskInfo* info, int* number);
 
 #endif

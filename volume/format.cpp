@@ -10,6 +10,7 @@ static const int kMaxLabelLength = 11;
 static const int kDriveListSize = 500;
 static const int kStatusTextSize = 300;
 static const char kLibraryName[] = "fmifs.dll";
+static const char kFatLibraryName[] = "ufat.dll"; // which the library loads by name to format FAT
 static const char kEntryName[] = "FormatEx";
 // Characters FAT keeps out of a volume label, besides control characters.
 static const char kLabelRefused[] = "*?/\\|.,;:+=[]<>\"";
@@ -65,7 +66,7 @@ int LoadFormatLibrary(void)
 {
     if (g_formatLibrary != NULL)
         return 1;
-    HMODULE library = LoadSystemLibrary(kLibraryName);
+    HMODULE library = LoadSystemLibrary(kLibraryName, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (library == NULL) {
         g_loadFailure = FORMAT_LIBRARY_MISSING;
         return 0;
@@ -176,8 +177,14 @@ FormatStatus FormatVolume(HWND progressWindow, const char* root, const char* fil
     if (taken != FORMAT_SUCCEEDED) {
         g_formatStatus = taken;
     } else {
+        // Windows looks for a name beside the program first: the FAT library,
+        // loaded here from the system directory, is found already loaded.
+        // Every Windows XP has one; without it the format still goes ahead.
+        HMODULE fatLibrary = LoadSystemLibrary(kFatLibraryName, LOAD_WITH_ALTERED_SEARCH_PATH);
         g_formatCancelled = 0;
         g_formatEx(wideRoot, 0, wideFileSystem, wideLabel, quick, 0, FormatCallback);
+        if (fatLibrary != NULL)
+            FreeLibrary(fatLibrary);
     }
     LeaveCriticalSection(&g_formatLock);
     return g_formatStatus;

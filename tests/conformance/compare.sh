@@ -2,19 +2,20 @@
 # Runs the conformance program on winsim and under Wine (tools/wine-test.sh,
 # which exits 77, skipped, where this machine cannot start the Wine for ARCH)
 # and prints the first line where the transcripts differ.
-#   compare.sh NATIVE-PROGRAM WINDOWS-PROGRAM PRESET ARCH SYSTEM-DLL
+#   compare.sh NATIVE-PROGRAM WINDOWS-PROGRAM PRESET ARCH SYSTEM-DLL-FOLDER
 set -u
-native=$1 windows=$2 preset=$3 arch=$4 dll=$5
+native=$1 windows=$2 preset=$3 arch=$4 dlls=$5
 wine_test="$(dirname "$0")/../../tools/wine-test.sh"
-[ -f "$windows" ] && [ -f "$dll" ] ||
-    { echo "compare: $windows or $dll is missing: build the $preset preset" >&2; exit 1; }
+[ -f "$windows" ] && [ -f "$dlls/twkimp.dll" ] ||
+    { echo "compare: $windows or $dlls/twkimp.dll is missing: build the $preset preset" >&2; exit 1; }
+set --
+for dll in "$dlls"/*.dll; do set -- "$@" --system-dll "$dll"; done
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-conformance.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 
 "$native" "$work/winsim.jsonl" || { echo "compare: the native program failed ($?)" >&2; exit 1; }
 sh "$wine_test" --arch "$arch" --probe "$work/verdict" &&
-    sh "$wine_test" --arch "$arch" --verdict "$work/verdict" --system-dll "$dll" \
-        "$windows" "Z:$work/windows.jsonl"
+    sh "$wine_test" --arch "$arch" --verdict "$work/verdict" "$@" "$windows" "Z:$work/windows.jsonl"
 case $? in 0) ;; 77) exit 77 ;;
     *) echo "compare: the Windows program failed under Wine" >&2; exit 1 ;; esac
 

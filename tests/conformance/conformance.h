@@ -49,9 +49,12 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
 // The folder the file cases work in, ending in a backslash.
 const char* FileFolder();
 
-// In the system directory, built from tests/native/fixtures/pe_resources.rc;
-// one of the same name without resources lies in the program's folder.
+// In the system directory, with the resources of pe_resources.rc, the
+// second importing the third; the first and third also lie, without
+// resources, in the program's folder.
 const char kResourceLibrary[] = "twkres.dll";
+const char kImportingLibrary[] = "twkimp.dll";
+const char kImportedLibrary[] = "twkdep.dll";
 
 // Once the dialog waits for the user, it is sent kRunSteps.
 const UINT kRunSteps = WM_USER + 0x100;

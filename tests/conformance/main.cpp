@@ -1,14 +1,17 @@
 // Runs every case and prints the transcript: conformance [TRANSCRIPT-FILE].
 // What only winsim vouches for (Wine cannot show it, or shows it otherwise
 // than Windows), and what it is modelled on:
-// - Disk and volume requests on \\.\PHYSICALDRIVEn and \\.\X: (geometry,
-//   partition information, device numbers, layouts, lock, unlock, dismount)
-//   and sector transfers: Wine has no raw disks. winioctl.h's structures and
-//   documented rules (a layout buffer too small fails with
-//   ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take whole sectors).
+// - Disk and volume requests on \\.\PHYSICALDRIVEn, on a disk's interface
+//   path and on \\.\X: (geometry, partition information, device numbers,
+//   layouts, lock, unlock, dismount) and sector transfers: Wine has no raw
+//   disks. winioctl.h's structures and documented rules (a layout buffer too
+//   small fails with ERROR_INSUFFICIENT_BUFFER; unbuffered transfers take
+//   whole sectors). Disk numbers as Windows gives them (the lowest free at
+//   arrival, kept; the Disk service list in order of arrival).
 // - FormatEx: Wine has no fmifs.dll. mkfs.fat with Windows XP's cluster
 //   sizes; BIOS drive 00h in the boot sector of removable media, 80h on a
 //   fixed disk, as Windows' format writes (why the program sets 80h itself).
+//   Its imports and its load of ufat.dll go through the search shown here.
 // - Volume names, mount points, the letter a new partition gets, the
 //   registry of disks and letters (Enum keys, FriendlyName, MountedDevices):
 //   Wine knows only its own drives. The documented \\?\Volume{GUID}\ names,

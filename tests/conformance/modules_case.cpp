@@ -1,6 +1,6 @@
-// Libraries and resources as the product loads the DOS floppy image: a
-// resource library of the system directory by its full path, its resources
-// found, loaded, locked and freed, the library freed.
+// Libraries as the product loads them: by full path from the system
+// directory, their resources found, loaded, locked and freed; where what a
+// library imports is found; a library read as a data file.
 #include "conformance.h"
 
 #include "res/resource.h"
@@ -20,10 +20,10 @@ static void Resource(HMODULE module, const char* step, int id, LPCSTR type, DWOR
     Step("modules", step, !found, {size, Bytes(bytes, kept), loaded ? FreeResource(loaded) : -1});
 }
 
-static HMODULE Load(const char* step, const std::string& name)
+static HMODULE Load(const char* step, const std::string& name, DWORD flags = 0, bool ex = false)
 {
     SetLastError(0);
-    HMODULE library = LoadLibraryA(name.c_str());
+    HMODULE library = ex ? LoadLibraryExA(name.c_str(), NULL, flags) : LoadLibraryA(name.c_str());
     Step("modules", step, !library, library != NULL);
     return library;
 }
@@ -57,4 +57,24 @@ void ModulesCase()
     SetLastError(0);
     HMODULE loaded = GetModuleHandleA(world::kResourceLibrary);
     Step("modules", "free, still loaded", !loaded, {freed != FALSE, loaded != NULL});
+
+    // What a library imports is looked for beside the program first, unless
+    // the search starts in the library's own folder; a bare name finds the
+    // module loaded; a data file has its resources read, nothing run.
+    const std::string importing = system + world::kImportingLibrary;
+    for (DWORD flags : {0, LOAD_WITH_ALTERED_SEARCH_PATH}) {
+        HMODULE outer = Load("load importing library", importing, flags, true);
+        HMODULE imported = GetModuleHandleA(world::kImportedLibrary);
+        Resource(imported, "resource of its import", 1, "BINFILE", 8);
+        HMODULE byName = Load("load its import by bare name", world::kImportedLibrary);
+        FreeLibrary(byName);
+        FreeLibrary(outer);
+        Step("modules", "the one loaded, freed with the library", false,
+             {byName == imported, GetModuleHandleA(world::kImportedLibrary) != NULL});
+    }
+    HMODULE data = Load("load as data file", importing, LOAD_LIBRARY_AS_DATAFILE, true);
+    Resource(data, "resource of the data file", 1, "BINFILE", 8);
+    Step("modules", "data file and its import by name", false,
+         {GetModuleHandleA(world::kImportingLibrary) != NULL, GetModuleHandleA(world::kImportedLibrary) != NULL});
+    FreeLibrary(data);
 }

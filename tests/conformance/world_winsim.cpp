@@ -1,6 +1,6 @@
 // The simulated Windows: a fresh machine with the program's resources, a
-// FAT volume at C: for the file cases, the resource library in the system
-// directory, and the user played through winsim's own input.
+// FAT volume at C: for the file cases, the test libraries, and the user
+// played through winsim's own input.
 #include "conformance.h"
 
 #include "app/text.h"
@@ -23,8 +23,10 @@ bool Start()
     disk.partitions.push_back({0, 63, (std::uint32_t)(disk.size / 512) - 63, 0x06, false, "fat",
                                "", 'C'});
     sim::AddScenarioDisk(disk);
-    winsim::SetSystemLibrary(kResourceLibrary, RESOURCE_LIBRARY);
+    for (const char* name : {kResourceLibrary, kImportingLibrary, kImportedLibrary})
+        winsim::SetSystemLibrary(name, std::string(SYSTEM_FOLDER) + name);
     winsim::PlantProgramFolderLibrary(kResourceLibrary);
+    winsim::PlantProgramFolderLibrary(kImportedLibrary);
     return true;
 }
 

@@ -1,5 +1,5 @@
-// Any bytes given to the PE resource reader: it never reads outside them,
-// and what it gives back is consistent with what it says.
+// Any bytes given to the PE resource and import readers: they never read
+// outside them, and what they give back is consistent with what they say.
 #include "../../winsim/src/pe_resources.h"
 
 #include <cstdint>
@@ -15,5 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& r : resources)
         if (r.data.size() > size)
             std::abort();
+    std::vector<std::string> imports; // the same promises for the import names
+    if (!winsim::ParsePeImports(data, size, imports, error) && !imports.empty())
+        std::abort();
     return 0;
 }

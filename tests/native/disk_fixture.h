@@ -8,31 +8,44 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+
 namespace tests {
 
 // A memory-backed removable drive of the given size.
 inline int AddStick(std::uint64_t size, bool isProtected = false)
 {
+    static int made = 0; // no two disks share an instance path
     winsim::DiskSetup setup;
-    setup.instanceId = "USBSTOR\\Disk&Ven_Test&Prod_Stick\\1";
+    setup.instanceId = "USBSTOR\\Disk&Ven_Test&Prod_Stick\\" + std::to_string(++made);
     setup.size = size;
     setup.isProtected = isProtected;
     return winsim::AddDisk(setup);
 }
 
-// Writes a one-partition table (type 06h) and mounts the partition at letter.
-inline void AddLetteredPartition(int disk, std::uint32_t start, std::uint32_t sectors, char letter)
+// Writes a partition table at sector lba (the MBR at 0) with the entries
+// (slot, start, sectors, type, active), and has the partitions found anew.
+inline void WriteTable(int disk, std::vector<std::array<std::uint32_t, 5>> entries, std::uint64_t lba = 0)
 {
     std::vector<unsigned char> mbr(512, 0);
-    mbr[446 + 4] = 0x06;
-    for (int i = 0; i < 4; i++) {
-        mbr[446 + 8 + i] = (unsigned char)(start >> (8 * i));
-        mbr[446 + 12 + i] = (unsigned char)(sectors >> (8 * i));
+    for (const auto& e : entries) {
+        unsigned char* p = &mbr[446 + 16 * e[0]];
+        p[0] = e[4] ? 0x80 : 0;
+        p[4] = (unsigned char)e[3];
+        std::memcpy(p + 8, &e[1], 4); // little-endian, as on the disk
+        std::memcpy(p + 12, &e[2], 4);
     }
     mbr[510] = 0x55;
     mbr[511] = 0xAA;
-    winsim::WriteDisk(disk, 0, mbr);
+    winsim::WriteDisk(disk, lba * 512, mbr);
     winsim::RescanPartitions(disk);
+}
+
+// A one-partition table (type 06h), the partition mounted at letter.
+inline void AddLetteredPartition(int disk, std::uint32_t start, std::uint32_t sectors, char letter)
+{
+    WriteTable(disk, {{0, start, sectors, 6, 0}});
     ASSERT_TRUE(winsim::MountVolume(disk, 1, letter));
 }
 

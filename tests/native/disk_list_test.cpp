@@ -16,24 +16,20 @@ int Add(const std::string& name)
     return winsim::AddDisk({true, name, "USBSTOR\\" + name, true, 512, kStick});
 }
 
-// A FAT partition of 40000 sectors in the slot, lettered unless letter is 0.
-void Partition(int disk, int slot, const char* label, char letter)
+// FAT partitions of 40000 sectors in the slots, with their labels, each
+// lettered unless its letter is 0.
+void Partitions(int disk, std::vector<std::tuple<int, const char*, char>> slots)
 {
-    std::vector<unsigned char> mbr = winsim::ReadDisk(disk, 0, 512);
-    std::uint32_t start = 63 + 40000u * (std::uint32_t)slot;
-    for (int i = 0; i < 4; i++) {
-        mbr[446 + 16 * slot + 8 + i] = (unsigned char)(start >> (8 * i));
-        mbr[446 + 16 * slot + 12 + i] = (unsigned char)(40000u >> (8 * i));
-    }
-    mbr[446 + 16 * slot + 4] = 6;
-    mbr[510] = 0x55;
-    mbr[511] = 0xAA;
-    winsim::WriteDisk(disk, 0, mbr);
-    winsim::RescanPartitions(disk);
+    std::vector<std::array<std::uint32_t, 5>> entries;
+    for (auto [slot, label, letter] : slots)
+        entries.push_back({(std::uint32_t)slot, 63 + 40000u * slot, 40000, 6, 0});
+    tests::WriteTable(disk, entries);
     std::string error;
-    ASSERT_TRUE(winsim::FormatPartition(disk, slot + 1, "fat", label, error)) << error;
-    if (letter)
-        ASSERT_TRUE(winsim::MountVolume(disk, slot + 1, letter));
+    for (auto [slot, label, letter] : slots) {
+        ASSERT_TRUE(winsim::FormatPartition(disk, slot + 1, "fat", label, error)) << error;
+        if (letter)
+            ASSERT_TRUE(winsim::MountVolume(disk, slot + 1, letter));
+    }
 }
 
 std::string Label(HWND dialog)
@@ -41,15 +37,17 @@ std::string Label(HWND dialog)
     return winsim::Text(winsim::DialogItem(dialog, IDC_LABEL));
 }
 
-// The items with their drive numbers, the selection as the program reads
-// it, Start and the label box.
-std::string State(HWND dialog)
+// The items with their drive numbers and, unless itemsOnly, the selection as
+// the program reads it, Start and the label box.
+std::string State(HWND dialog, bool itemsOnly = false)
 {
     HWND list = winsim::DialogItem(dialog, IDC_DISK_LIST);
     std::vector<LPARAM> data = winsim::ComboItemData(list);
     std::string s;
     for (std::size_t i = 0; i < data.size(); i++)
         s += winsim::ComboItems(list)[i] + " #" + std::to_string(data[i]) + "; ";
+    if (itemsOnly)
+        return s;
     const char* name = GetSelectedDiskName();
     return s + "selected " + std::to_string(winsim::ComboSelection(list)) + " #" +
            std::to_string(GetSelectedDiskIndex()) + " " + (name ? name : "(none)") +
@@ -86,8 +84,7 @@ TEST(DiskList, OffersRemovableUsbDisksWithTheirSizesAndFirstLetters)
     int last = 0;
     for (const winsim::DiskSetup& d : disks)
         last = winsim::AddDisk(d);
-    Partition(last, 0, "FIRST", 0);
-    Partition(last, 1, "SECOND", 'F');
+    Partitions(last, {{0, "FIRST", 0}, {1, "SECOND", 'F'}});
     run.Then([](HWND dialog) {
         EXPECT_EQ(State(dialog), "A 1Mb #8; B 0Mb #9; C 1023Mb [F:\\] #10; Generic Flash Disk 67Mb "
                                  "#7; Kingston DataTraveler 67Mb #2; selected 0 #8 A 1Mb, Start, "
@@ -102,8 +99,8 @@ TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
 {
     tests::ProgramRun run;
     int first = Add("A"), second = Add("B");
-    Partition(first, 0, "NOLETTER", 0);
-    Partition(second, 0, "BRAVO", 'G');
+    Partitions(first, {{0, "NOLETTER", 0}});
+    Partitions(second, {{0, "BRAVO", 'G'}});
     run.Then([](HWND dialog) {
         EXPECT_EQ(Label(dialog), "");
         winsim::UserType(winsim::DialogItem(dialog, IDC_LABEL), "MINE");
@@ -125,6 +122,33 @@ TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
         Refresh(dialog);
         EXPECT_EQ(State(dialog), "    No USB Disks Found! #-1; selected 0 #-1     No USB Disks "
                                  "Found!, no Start, label ");
+    });
+    EXPECT_EQ(run.Run(), 0);
+}
+
+// A disk takes the lowest drive number free when it arrives and keeps it;
+// the Disk service list keeps only the order of arrival. Each item's name
+// and size are those of the one disk its number opens, as two sticks and a
+// card reader's four slots come and go.
+TEST(DiskList, EachItemNamesTheDiskItsNumberOpens)
+{
+    tests::ProgramRun run;
+    auto plug = [](std::string name, int megabytes) {
+        winsim::AddDisk({true, name, "USBSTOR\\" + name, true, 512, megabytes * 1000000ull});
+    };
+    auto reader = [&] { for (int slot = 0; slot < 4; slot++) plug("Card" + std::to_string(slot), 30 + slot); };
+    plug("A", 10), plug("B", 20);
+    run.Then([&](HWND dialog) {
+        auto listed = [&] { return Refresh(dialog), State(dialog, true); };
+        winsim::UnplugDisk(0);
+        EXPECT_EQ(listed(), "B 20Mb #1; ");
+        plug("A", 10); // back at 0, after B in the Disk service list
+        EXPECT_EQ(listed(), "A 10Mb #0; B 20Mb #1; ");
+        reader(); // 2 to 5; then all but B pulled, the reader plugged back before A
+        for (int gone : {0, 2, 3, 4, 5})
+            winsim::UnplugDisk(gone);
+        reader(), plug("A", 10);
+        EXPECT_EQ(listed(), "A 10Mb #5; B 20Mb #1; Card0 30Mb #0; Card1 31Mb #2; Card2 32Mb #3; Card3 33Mb #4; ");
     });
     EXPECT_EQ(run.Run(), 0);
 }

@@ -3,7 +3,6 @@
 
 #include "disk/disk_query.h"
 
-#include <array>
 #include <cstring>
 
 namespace {
@@ -22,22 +21,6 @@ protected:
     {
         return winsim::AddDisk({true, "Test Stick", id, true, 512, size});
     }
-    // Entries (slot, start, sectors, type, active) of the table at sector lba.
-    void Table(int disk, std::vector<std::array<std::uint32_t, 5>> entries, std::uint64_t lba = 0)
-    {
-        Bytes mbr(512, 0);
-        for (const auto& e : entries) {
-            unsigned char* p = &mbr[446 + 16 * e[0]];
-            p[0] = e[4] ? 0x80 : 0;
-            p[4] = (unsigned char)e[3];
-            std::memcpy(p + 8, &e[1], 4); // little-endian, as on the disk
-            std::memcpy(p + 12, &e[2], 4);
-        }
-        mbr[510] = 0x55;
-        mbr[511] = 0xAA;
-        winsim::WriteDisk(disk, lba * 512, mbr);
-        winsim::RescanPartitions(disk);
-    }
     DiskInfo Query(int n)
     {
         DiskInfo info;
@@ -51,12 +34,12 @@ protected:
 
 TEST_F(DiskQuery, BuildsTheRecordFromThisDisksPartitionsOnly)
 {
-    int n = AddDisk(64ull << 20), m = AddDisk(64ull << 20);
+    int n = AddDisk(64ull << 20), m = AddDisk(64ull << 20, "USBSTOR\\Other");
     // Slot 1 unlettered; slot 3 extended, its lettered logical drive fills no slot.
-    Table(n, {{0, 63, 30000, 6, 1}, {1, 40000, 1000, 6, 0}, {2, 50000, 1 << 23, 7, 0},
-              {3, 100000, 5000, 5, 0}});
-    Table(n, {{0, 63, 200, 6, 0}}, 100000);
-    Table(m, {{0, 63, 1000, 6, 0}, {3, 2000, 1000, 6, 0}});
+    tests::WriteTable(n, {{0, 63, 30000, 6, 1}, {1, 40000, 1000, 6, 0}, {2, 50000, 1 << 23, 7, 0},
+                          {3, 100000, 5000, 5, 0}});
+    tests::WriteTable(n, {{0, 63, 200, 6, 0}}, 100000);
+    tests::WriteTable(m, {{0, 63, 1000, 6, 0}, {3, 2000, 1000, 6, 0}});
     std::string error;
     ASSERT_TRUE(winsim::FormatPartition(n, 1, "fat", "OLDSTICK", error)) << error;
     for (auto [disk, partition, letter] :
@@ -136,7 +119,7 @@ TEST_F(DiskQuery, FailuresLeaveTheCallersRecordAndCloseEverything)
             SCOPED_TRACE(std::string(call) + " #" + std::to_string(nth));
             tests::FreshMachine();
             int n = AddDisk(16ull << 20);
-            Table(n, {{0, 63, 30000, 6, 1}});
+            tests::WriteTable(n, {{0, 63, 30000, 6, 1}});
             ASSERT_TRUE(winsim::FormatPartition(n, 1, "fat", "X", error)) << error;
             ASSERT_TRUE(winsim::MountVolume(n, 1, 'E'));
             winsim::AddFault({call, "", "", nth, 31, false});
@@ -150,10 +133,13 @@ TEST_F(DiskQuery, FailuresLeaveTheCallersRecordAndCloseEverything)
     }
 }
 
+// Drive n is the disk that reports number n through its device interface.
 TEST_F(DiskQuery, DriveNumbersAbove255KeepTheirLowBitsInTheRecord)
 {
     while (winsim::DiskCount() < 258)
-        AddDisk(1 << 20);
+        AddDisk(1 << 20, kUsbId + std::to_string(winsim::DiskCount()));
     EXPECT_EQ(Query(257).diskNumber, 1);
-    EXPECT_EQ(winsim::OpenedPaths().front(), "\\\\.\\PHYSICALDRIVE257");
+    const auto& opened = winsim::OpenedPaths();
+    EXPECT_EQ(opened.front(), "\\\\?\\USBSTOR#Disk&Ven_Test&Prod_Stick#10#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}");
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), "\\\\.\\PHYSICALDRIVE257"), 2);
 }

@@ -95,6 +95,7 @@ TEST_F(DosFiles, FindsTheFilesByNameInAnyCaseAnywhereInTheDirectory)
         EXPECT_EQ(OnVolume("MSDOS.SYS"), kMsdos);
         EXPECT_EQ(OnVolume("COMMAND.COM"), kCommand);
     }
+    EXPECT_TRUE(winsim::LibrariesRun().empty()); // read as data: none of its code runs
 }
 
 TEST_F(DosFiles, AMissingFileWritesNothingAtAll)

@@ -45,6 +45,31 @@ void Mapped(json& job, char last)
         job["letters"][std::string(1, c)] = "network";
 }
 
+// Before Start: disks pulled, Refresh, disks plugged in (null: the stick
+// again), Refresh, the stick chosen and the label typed again.
+void ComeAndGo(json& job, std::vector<int> pulled, std::vector<json> back)
+{
+    std::vector<json> actions;
+    for (int n : pulled)
+        actions.push_back({{"do", "unplug"}, {"disk", n}});
+    actions.push_back(Click("IDC_REFRESH"));
+    for (const json& disk : back)
+        actions.push_back({{"do", "plug"}, {"disk", disk}});
+    BeforeStart(job, actions);
+    BeforeStart(job, {Click("IDC_REFRESH"), {{"do", "select"}, {"item", 0}}, job["actions"][1]});
+}
+
+// A disk no write may reach (or the run fails): a card reader's slot i, or
+// for -1 another stick.
+json Guarded(int i)
+{
+    json disk = OtherStick(16 << 20, "USBSTOR\\Disk&Ven_" + std::to_string(i) + "\\2");
+    disk["protected"] = true;
+    if (i >= 0)
+        disk.update({{"friendlyName", "Multi Card Slot " + std::to_string(i)}, {"partitions", json::array()}});
+    return disk;
+}
+
 json& Sized(json& stick, std::uint64_t size, int heads = 255, int sectors = 63)
 {
     stick.update({{"size", size}, {"heads", heads}, {"sectorsPerTrack", sectors}});
@@ -233,8 +258,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"lba_1536MiB_64x32", "", {Click("IDC_ENABLE_LBA")},
              [](json&, json& s) { s.update({{"size", 1536ull << 20}, {"heads", 64}, {"sectorsPerTrack", 32}}); }},
         Case{"replugged_no_auto_mount", "", Replaced(nullptr), [](json&, json& s) { s["autoMount"] = false; }},
+        // Beside the program, libraries of the names the format library loads: none is loaded.
+        Case{"planted_libraries", "", {}, [](json& j, json&) { j["planted"] = {"fmifs.dll", "ulib.dll", "ifsutil.dll", "ufat.dll"}; }},
+        // Pulled and plugged back among other disks: a new number, which Start writes.
+        Case{"replugged_beside_another_stick", "", {},
+             [](json& j, json&) { j["disks"].push_back(Guarded(-1)); ComeAndGo(j, {1}, {nullptr}); }},
+        Case{"replugged_among_card_slots", "", {}, [](json& j, json&) {
+                 j["disks"].insert(j["disks"].end(), {Guarded(0), Guarded(1), Guarded(2), Guarded(3), Guarded(-1)});
+                 ComeAndGo(j, {2, 3, 4, 5, 1}, {Guarded(0), Guarded(1), Guarded(2), Guarded(3), nullptr});
+             }},
         // Another stick given the confirmed drive number; a card reader
-        // holding another card; the other stick sliding down to the number.
+        // holding another card; the chosen stick pulled, its number free.
         Case{"another_stick", kQueryFailed, Replaced(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")),
              [](json&, json&) {}},
         // One of a pack: the same name and length, another serial number.
@@ -247,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
              }},
         Case{"another_length", kQueryFailed, {},
              [](json& j, json& s) { BeforeStart(j, Replaced(OtherStick(32 << 20, s["instanceId"]))); }},
-        Case{"shifted_number", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
+        Case{"chosen_stick_pulled", kQueryFailed, {{{"do", "select"}, {"item", 0}}, {{"do", "unplug"}, {"disk", 1}}},
              [](json& j, json&) { j["disks"].push_back(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")); }},
         Case{"label_with_a_dot", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = "DOS.BOOT"; }},
         Case{"label_with_a_leading_space", kBadLabel, {}, [](json& j, json&) { j["actions"][1]["text"] = " DOS"; }},

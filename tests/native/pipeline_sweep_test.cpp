@@ -51,17 +51,17 @@ const Stage kStages[] = {
     // Only the stick's own answers count. A handle left open keeps the disk
     // from being locked.
     {"Checking Disk...", 'Q',
-     {{"CreateFileA", "QQ.."}, {"DeviceIoControl", "QQ.."}, {"ReadFile", "Q"},
-      {"RegOpenKeyExA", "QQQQ.."}, {"RegQueryValueExA", "QQQ.."}, {"CloseHandle", "LL.."},
-      {"GetDlgItemTextA", "."}, {"GetSystemDirectoryA", "D"}, {"LoadLibraryA", "D"},
+     {{"CreateFileA", ".QQQ.."}, {"DeviceIoControl", ".QQQ.."}, {"ReadFile", "Q"},
+      {"RegOpenKeyExA", "Q.QQQ.."}, {"RegQueryValueExA", "Q.QQ.."}, {"CloseHandle", ".LLL.."},
+      {"GetDlgItemTextA", "."}, {"GetSystemDirectoryA", "D"}, {"LoadLibraryExA", "D"},
       {"FindResourceA", "D"}, {"LoadResource", "D"}, {"LockResource", "D"},
       {"SizeofResource", "D"}, {"FreeResource", "."}, {"FreeLibrary", "."}}},
     // Open, lock, layout, the MBR read and written, the partition's first
     // sector cleared (its result unused), then the disk queried again.
     {"Partitioning Disk...", 'E',
-     {{"CreateFileA", "ORW.EE.."}, {"DeviceIoControl", "LGSEE.."}, {"ReadFile", "RE"},
-      {"WriteFile", "W."}, {"SetFilePointer", "."}, {"CloseHandle", "R......9"},
-      {"RegOpenKeyExA", "EEEE.."}, {"RegQueryValueExA", "EEE.."}, {"IsDlgButtonChecked", ".."}}},
+     {{"CreateFileA", "ORW..EEE.."}, {"DeviceIoControl", "LGS.EEE.."}, {"ReadFile", "RE"},
+      {"WriteFile", "W."}, {"SetFilePointer", "."}, {"CloseHandle", "R........9"},
+      {"RegOpenKeyExA", "E.EEE.."}, {"RegQueryValueExA", "E.EE.."}, {"IsDlgButtonChecked", ".."}}},
     {"Formating Drive...D:\\", '.',
      {{"GetLogicalDriveStringsA", "4"}, {"MultiByteToWideChar", "BB."}, {"CreateFileA", "8"},
       {"DeviceIoControl", "97"}, {"CloseHandle", "B"}, {"FormatEx", "B"}}},

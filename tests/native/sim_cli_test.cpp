@@ -9,7 +9,7 @@ static json Line(const char* text) { return json::parse(text); }
 TEST(TarnwickSim, ReportsEachActionInOrder)
 {
     SimRun run;
-    run.Run(R"({"disks": [], "actions": [
+    run.Run(R"({"disks": [], "planted": ["ufat.dll"], "actions": [
         {"do":"click","control":"IDC_ABOUT"}, {"do":"click-anywhere"},
         {"do":"type","control":"IDC_LABEL","text":"TWELVECHARS!"},
         {"do":"progress","percent":-1}, {"do":"click","control":"IDC_BANNER"},
@@ -21,6 +21,7 @@ TEST(TarnwickSim, ReportsEachActionInOrder)
     json labelled = list;
     labelled["label"] = "TWELVECHARS"; // the box's limit
     EXPECT_EQ(run.transcript, (std::vector<json>{
+        Line(R"({"event":"planted","names":["ufat.dll"]})"),
         Line(R"({"event":"dialog","id":101,"title":"Tarnwick"})"), list,
         Line(R"({"event":"dialog","id":110,"title":""})"),
         Line(R"({"event":"dialog-end","id":110,"result":0})"), labelled,
@@ -52,6 +53,8 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
         {R"({"disks":[{"media":"removable","size":1000}]})", "\"instanceId\" is required"},
         {R"({"disks":[{"instanceId":"X","media":"floppy","size":1000}]})", "disks[0].media"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000,"heads":65536}]})", "disks[0].heads"},
+        {R"({"disks":[{"instanceId":"X","media":"fixed","size":512},{"instanceId":"x","media":"fixed","size":512}]})",
+         "share the instance path"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000000,"partitions":[
             {"slot":0,"start":63,"sectors":99999,"type":6,"format":"fat"}]}]})", "inside its disk"},
         {R"({"disks":[{"instanceId":"X","media":"fixed","size":1000000,"partitions":[
@@ -61,6 +64,7 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
             {"slot":0,"start":1,"sectors":9,"type":6,"letter":"C"}]}],"letters":{"C":"cdrom"}})",
          "drive letter C"},
         {R"({"letters":{"A":"tape"}})", "letters.A"}, {R"({"fmifs":"maybe"})", "fmifs"},
+        {R"({"planted":["ufat.dll","..\\ulib.dll"]})", "planted[1]"},
         {R"({"diskcopy":"no-such-file.dll"})", "diskcopy"}, {R"({"answers":["maybe"]})", "answers[0]"},
         {R"({"faults":[{"call":"FormatDisk"}]})", "faults[0].call"},
         {R"({"faults":[{"call":"CreateFileA","code":"FSCTL_LOCK_VOLUME"}]})", "faults[0].code"},
@@ -69,7 +73,7 @@ TEST(TarnwickSim, BadScenariosStopWithOneLineAndStatusTwo)
         // Actions the open dialog cannot take.
         {R"({"actions":[{"do":"click","control":"IDC_ABOUT"},{"do":"select","item":0}]})",
          "About box is open", true},
-        {R"({"actions":[{"do":"select","item":3}]})", "no item 3", true},
+        {R"({"actions":[{"do":"select","item":3}]})", "no item 3", true}, {R"({"actions":[{"do":"unplug","disk":0}]})", "no disk 0", true},
         {R"({"actions":[{"do":"click","control":"IDC_ABOUT_ICON"}]})", "IDC_ABOUT_ICON", true}};
     SimRun run;
     for (const Bad& bad : cases) {

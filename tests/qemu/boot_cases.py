@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""The MBR's boot cases: a disk with our MBR, a table and a probe where
-boot sectors go; the text after SeaBIOS's "Booting from Hard Disk..." is
-the probe's line or the MBR's message.
-  boot_cases.py CASE BUS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
+"""The MBR's boot cases: a disk with our MBR, a table and a probe where boot
+sectors go, showing the probe's line or the MBR's message.
+  boot_cases.py CASE.BUS.BIOS --workdir DIR --mbr MBR.bin --probe PROBE.bin"""
 
 import os
 import struct
@@ -10,7 +9,7 @@ import sys
 from pathlib import Path
 
 from disk_image import entry as e, write_image
-import seabios_console
+import boot_screen
 
 DISK = 131072                   # 64 MiB, sparse; room for LBAs past 65535
 BLANK = bytes(512)              # a sector without the boot signature
@@ -18,14 +17,12 @@ PROBE = "probe"
 INVALID = "Invalid partition table"
 ERROR = "Error loading operating system"
 MISSING = "Missing operating system"
-# INT 18h: SeaBIOS tries the floppy, which fails, and then gives up.
-NO_BOOT = ("Booting from Floppy...Boot failed: could not read the boot disk"
-           "No bootable device.")
+# INT 18h: the BIOS tries the empty floppy drive, then gives up (rombios by ending Bochs).
+NO_BOOT = "Booting from Floppy...Boot failed: could not read the boot diskNo bootable device."
 
 
 def booted(slot, active):
-    """The probe's line: DL the entry's indicator, DS:SI the relocated
-    table's slot, the entry, in memory order."""
+    """The probe's line: DL the entry's indicator, DS:SI the relocated slot, the entry."""
     handed = struct.pack("<BHH", active[0], 0, 0x07BE + 16 * slot) + active
     return "PROBE " + handed.hex().upper()
 
@@ -63,8 +60,8 @@ def make(case, args):
     probe, image = Path(args.probe).read_bytes(), os.path.join(args.workdir, "disk.img")
     write_image(image, Path(args.mbr).read_bytes(), entries,
                 {lba: probe if s == PROBE else s for lba, s in sectors.items()}, DISK)
-    return image, expected, None
+    return image, expected, None, (16, 63)
 
 
 if __name__ == "__main__":
-    sys.exit(seabios_console.main(CASES, make, ("--mbr", "--probe")))
+    sys.exit(boot_screen.main(CASES, make, ("--mbr", "--probe")))

@@ -1,7 +1,6 @@
 ; A partition boot sector for the MBR tests. It prints in hex, as bytes in
-; memory order, what the MBR handed it: DL, DS, SI and the 16 bytes at DS:SI;
-;   PROBE 80 0000 BE07 <entry>
-; then waits with interrupts on, so that the BIOS flushes its output.
+; memory order, what the MBR handed it: DL, DS, SI and the 16 bytes at DS:SI
+; (PROBE 80 0000 BE07 <entry>), then waits with interrupts on.
 
         bits 16
         org 0x7C00
@@ -27,8 +26,6 @@
         call put_hex_byte
         cmp si, handed + 5 + 16
         jb .byte
-        mov si, txt_eol
-        call put_text
 .wait:
         hlt
         jmp .wait
@@ -36,7 +33,6 @@
 %include "teletype.inc"
 
 txt_probe:      db "PROBE ", 0
-txt_eol:        db 13, 10, 0
 handed:         times 5 + 16 db 0
 
         times 510 - ($ - $$) db 0

@@ -48,8 +48,13 @@ int main(int argc, char** argv)
         winsim::SetSystemLibrary("diskcopy.dll", *scenario.diskcopy);
     for (const auto& fault : scenario.faults)
         winsim::AddFault(fault);
+    // Loading one of them is reported, then goes on as if it were not there.
+    for (const auto& name : scenario.planted)
+        winsim::PlantProgramFolderLibrary(name, true);
 
     sim::Transcript transcript(stdout);
+    if (!scenario.planted.empty())
+        transcript.Planted(scenario.planted);
     sim::Player player(scenario, transcript);
     winsim::SetObserver(&transcript);
     winsim::SetInputDriver([&player](HWND dialog) { return player.Next(dialog); });
@@ -63,6 +68,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tarnwick-sim: cannot write %s\n", statsPath);
         return 2;
     }
-    // A write the program tried on a protected disk fails the run.
-    return winsim::ProtectedWrites().empty() ? code : 3;
+    // A write the program tried on a protected disk, or a planted library
+    // loaded, fails the run.
+    return winsim::ProtectedWrites().empty() && winsim::PlantedLibraryLoads() == 0 ? code : 3;
 }

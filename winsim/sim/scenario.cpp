@@ -185,7 +185,7 @@ const std::set<std::string>& KnownCalls()
         "GetLogicalDrives", "GetModuleHandleA", "GetProcAddress", "GetSystemDirectoryA",
         "GetVolumeInformationA", "GetVolumeNameForVolumeMountPointA", "GlobalAlloc", "GlobalFree",
         "GlobalLock", "GlobalSize", "GlobalUnlock", "InitializeCriticalSection",
-        "IsDlgButtonChecked", "LeaveCriticalSection", "LoadCursorA", "LoadIconA", "LoadLibraryA",
+        "IsDlgButtonChecked", "LeaveCriticalSection", "LoadCursorA", "LoadIconA", "LoadLibraryA", "LoadLibraryExA",
         "LoadResource", "LockResource", "MessageBoxA", "MultiByteToWideChar", "QueryDosDeviceA",
         "ReadFile", "RegCloseKey", "RegOpenKeyExA", "RegQueryValueExA", "SendDlgItemMessageA",
         "SendMessageA", "SetClassLongA", "SetClassLongPtrA", "SetDlgItemTextA", "SetFilePointer",
@@ -320,6 +320,15 @@ bool ParseScenario(const std::string& text, const std::string& baseDir, Scenario
         }
         if (const json* v = Field(root, "fmifs"))
             s.fmifs = OneOf(*v, "fmifs", {"present", "absent", "no-formatex", "fails", "silent"});
+        if (const json* v = Field(root, "planted")) {
+            const json& list = Array(*v, "planted");
+            for (std::size_t i = 0; i < list.size(); i++) {
+                std::string at = "planted[" + std::to_string(i) + "]";
+                s.planted.push_back(Text(list[i], at));
+                if (s.planted.back().empty() || s.planted.back().find_first_of("\\/:") != std::string::npos)
+                    Fail(at, "a library is named by its file name alone");
+            }
+        }
         if (const json* v = Field(root, "faults")) {
             const json& list = Array(*v, "faults");
             for (std::size_t i = 0; i < list.size(); i++)

@@ -53,6 +53,7 @@ struct Scenario {
     std::map<char, std::string> letters; // letter -> "floppy", "cdrom", "network"
     std::optional<std::string> diskcopy; // resolved host path
     std::string fmifs = "present";
+    std::vector<std::string> planted; // libraries lying in the program's folder
     std::vector<winsim::Fault> faults;
     std::vector<std::string> answers;
     std::vector<Action> actions;

@@ -106,6 +106,22 @@ void Transcript::ProtectedWriteAttempted(const winsim::ProtectedWrite& write)
     Print(j.dump());
 }
 
+void Transcript::PlantedLibraryLoaded(const std::string& name)
+{
+    Json j = Event("planted-load");
+    j["name"] = Utf8(name);
+    Print(j.dump());
+}
+
+void Transcript::Planted(const std::vector<std::string>& names)
+{
+    Json j = Event("planted");
+    j["names"] = Json::array();
+    for (const auto& name : names)
+        j["names"].push_back(Utf8(name));
+    Print(j.dump());
+}
+
 void Transcript::List(HWND mainDialog)
 {
     HWND list = winsim::DialogItem(mainDialog, IDC_DISK_LIST);

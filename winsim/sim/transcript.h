@@ -21,7 +21,9 @@ public:
     void ShellExecuted(const winsim::ShellCall& call) override;
     void Slept(DWORD milliseconds) override;
     void ProtectedWriteAttempted(const winsim::ProtectedWrite& write) override;
+    void PlantedLibraryLoaded(const std::string& name) override;
 
+    void Planted(const std::vector<std::string>& names);
     void List(HWND mainDialog);
     void Box(const winsim::MessageBoxCall& call, const std::string& answer);
     void Exit(int code);

@@ -3,6 +3,7 @@
 #include "storage.h"
 #include "volume_files.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -12,6 +13,10 @@ namespace {
 
 const char kDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
 const char kDevicePrefix[] = "\\\\.\\";
+const char kWin32Prefix[] = "\\\\?\\";
+// The disk device interface class: the disk's instance path, with each
+// backslash made #, then # and the class, names the disk too.
+const char kDiskInterfaceClass[] = "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
 
 bool StartsWithIgnoreCase(const std::string& text, const char* prefix)
 {
@@ -28,11 +33,19 @@ bool ParseDevicePath(const std::string& path, DeviceHandle& out)
         if (digits.empty() || digits.size() > 9 ||
             digits.find_first_not_of("0123456789") != std::string::npos)
             return false;
-        std::size_t number = std::stoul(digits);
-        if (number >= S().disks.size())
-            return false;
-        out.disk = S().disks[number];
-        return true;
+        out.disk = DiskNumbered(std::stoull(digits));
+        return out.disk != nullptr;
+    }
+    // \\?\ (or \\.\) and the disk's device interface, in any case.
+    if (StartsWithIgnoreCase(path, kWin32Prefix) || StartsWithIgnoreCase(path, kDevicePrefix)) {
+        for (auto& disk : S().disks) {
+            std::string name = disk->setup.instanceId + kDiskInterfaceClass;
+            std::replace(name.begin(), name.end(), '\\', '#');
+            if (EqualsIgnoreCase(path.substr(std::strlen(kWin32Prefix)), name)) {
+                out.disk = disk;
+                return true;
+            }
+        }
     }
     if (path.size() == 6 && StartsWithIgnoreCase(path, kDevicePrefix) && path[5] == ':') {
         char letter = path[4];
@@ -334,8 +347,8 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode,
         return OpenVolumeFile(path, access, shareMode, disposition);
     auto device = std::make_shared<DeviceHandle>();
     if (!ParseDevicePath(path, *device)) {
-        M().lastError = StartsWithIgnoreCase(path, kDevicePrefix) ? ERROR_FILE_NOT_FOUND
-                                                                  : ERROR_PATH_NOT_FOUND;
+        bool device = StartsWithIgnoreCase(path, kDevicePrefix) || StartsWithIgnoreCase(path, kWin32Prefix);
+        M().lastError = device ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
     }
     if (device->foreign == "network") {

@@ -110,6 +110,17 @@ void WINAPI SimulatedFormatEx(PWCHAR driveRoot, DWORD mediaType, PWCHAR fileSyst
         return;
     const std::string& mode = M().formatLibrary;
     bool faulted = Failing("FormatEx");
+    // As Windows XP's, it formats FAT through ufat.dll, loaded by name.
+    bool fat = EqualsIgnoreCase(call.fileSystem, "fat") || EqualsIgnoreCase(call.fileSystem, "fat32");
+    HMODULE fatLibrary = fat ? LibraryLoadsLibrary("ufat.dll") : NULL;
+    if (fat && !fatLibrary) {
+        Done(callback, false);
+        return;
+    }
+    struct Unload {
+        HMODULE library;
+        ~Unload() { if (library) LibraryFreesLibrary(library); }
+    } unload{fatLibrary};
     DWORD step = quick ? 25 : 10;
     for (DWORD percent = 0; percent < 100; percent += step) {
         if (!Progress(callback, percent)) {

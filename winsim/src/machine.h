@@ -87,6 +87,9 @@ struct Module {
     std::string path;                // the full path it was loaded from
     int references = 0;
     std::vector<Resource> resources; // of a DLL mapped from a host PE file
+    std::vector<std::string> imports; // the libraries it imports, by name
+    std::vector<UINT_PTR> held;      // the modules its imports took
+    bool dataFile = false;           // mapped for its resources only: no code, no imports
 };
 
 // A resource found in a module, and the same once loaded.
@@ -127,8 +130,11 @@ struct Machine {
     std::map<UINT_PTR, Module> modules;
     std::map<std::string, std::string> systemLibraries; // upper-case name -> host PE file
     std::map<std::string, std::vector<Resource>> builtLibraries; // upper-case name -> resources
-    std::set<std::string> plantedLibraries; // upper-case names in the program's folder
+    // Upper-case names in the program's folder -> whether a load passes the
+    // file by, as if it were not there.
+    std::map<std::string, bool> plantedLibraries;
     int plantedLoads = 0;
+    std::vector<std::string> librariesRun; // paths of the libraries mapped as code
     std::map<UINT_PTR, ResourceRef> foundResources;
     std::map<UINT_PTR, ResourceRef> loadedResources;
     UINT_PTR nextResource = 0x50010;
@@ -158,6 +164,11 @@ bool Enter(const char* function, const CallContext& context = {}, DWORD* error =
 bool Failing(const char* function);
 
 Window* FindWindowRecord(HWND handle);
+
+// A load made by a simulated library itself, by name with the search any
+// program's own load takes, and its release; neither is logged or faulted.
+HMODULE LibraryLoadsLibrary(const std::string& name);
+void LibraryFreesLibrary(HMODULE module);
 
 // Kernel handles: open gives a new handle for the object, Lookup finds it.
 HANDLE OpenHandle(std::shared_ptr<KernelObject> object);

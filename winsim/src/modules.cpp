@@ -1,5 +1,6 @@
-// KERNEL32 modules: the libraries a program loads by name, and the
-// resources it finds in them or in itself.
+// KERNEL32 modules: the libraries a program loads, found where Windows XP
+// looks for them, with the libraries they import; and the resources it finds
+// in them or in itself.
 #include "format_library.h"
 #include "pe_resources.h"
 #include "res_file.h"
@@ -16,6 +17,15 @@ const char kFormatLibrary[] = "fmifs.dll";
 const char kSystemDirectory[] = "C:\\WINDOWS\\system32\\";
 const char kProgramFolder[] = "C:\\Program Files\\Tarnwick\\";
 const UINT_PTR kFirstModule = 0x10000000;
+
+// The format library and those it brings, as Windows XP's system directory
+// holds them, with what each imports; it loads the FAT one, ufat.dll, by
+// name when it formats FAT.
+const std::map<std::string, std::vector<std::string>> kFormatLibraries = {
+    {"FMIFS.DLL", {"ulib.dll", "ifsutil.dll"}},
+    {"UFAT.DLL", {"ulib.dll", "ifsutil.dll"}},
+    {"ULIB.DLL", {}},
+    {"IFSUTIL.DLL", {}}};
 
 std::string Upper(std::string text)
 {
@@ -43,26 +53,17 @@ Module* FindModule(HMODULE handle)
     return it == M().modules.end() ? nullptr : &it->second;
 }
 
-// A module already loaded from that path takes one more reference.
-HMODULE ExistingModule(const std::string& path)
+// The module loaded as code under that base name (or that full path), with
+// one more reference; null when there is none.
+HMODULE TakeLoaded(const std::string& nameOrPath, bool byPath)
 {
-    for (auto& entry : M().modules) {
-        if (EqualsIgnoreCase(entry.second.path, path)) {
-            entry.second.references++;
-            return (HMODULE)entry.first;
+    for (auto& [handle, module] : M().modules) {
+        if (!module.dataFile && EqualsIgnoreCase(byPath ? module.path : module.name, nameOrPath)) {
+            module.references++;
+            return (HMODULE)handle;
         }
     }
     return NULL;
-}
-
-HMODULE NewModule(Module module)
-{
-    UINT_PTR handle = kFirstModule;
-    while (M().modules.count(handle))
-        handle += 0x10000;
-    module.references = 1;
-    M().modules[handle] = std::move(module);
-    return (HMODULE)handle;
 }
 
 HMODULE NotFound()
@@ -71,63 +72,125 @@ HMODULE NotFound()
     return NULL;
 }
 
-// A DLL of the system directory: the format library, or one mapped from the
-// host file that plays it.
-HMODULE LoadSystemLibrary(const std::string& path)
+bool Missing()
 {
-    std::string name = BaseName(path);
-    if (EqualsIgnoreCase(name, kFormatLibrary)) {
-        if (M().formatLibrary == "absent")
-            return NotFound();
-        if (HMODULE loaded = ExistingModule(path))
-            return loaded;
-        return NewModule({kFormatLibrary, path, 1, {}});
+    M().lastError = ERROR_MOD_NOT_FOUND;
+    return false;
+}
+
+// What the system directory's file of that name holds: the simulated format
+// libraries, or a host PE file's resources and imports. False, with the
+// error, when there is no such file or it is no image.
+bool ReadSystemLibrary(const std::string& name, Module& module)
+{
+    auto format = kFormatLibraries.find(Upper(name));
+    if (format != kFormatLibraries.end()) {
+        module.imports = format->second;
+        return EqualsIgnoreCase(name, kFormatLibrary) && M().formatLibrary == "absent" ? Missing() : true;
+    }
+    auto built = M().builtLibraries.find(Upper(name));
+    if (built != M().builtLibraries.end()) {
+        module.resources = built->second;
+        return true;
     }
     auto host = M().systemLibraries.find(Upper(name));
-    auto built = M().builtLibraries.find(Upper(name));
-    if (host == M().systemLibraries.end() && built == M().builtLibraries.end())
-        return NotFound();
-    if (HMODULE loaded = ExistingModule(path))
-        return loaded;
-    if (built != M().builtLibraries.end())
-        return NewModule({name, path, 1, built->second});
+    if (host == M().systemLibraries.end())
+        return Missing();
     std::ifstream in(host->second, std::ios::binary);
     std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
-    Module module;
-    module.name = name;
-    module.path = path;
     std::string error;
     if (!in.good() && !in.eof())
-        return NotFound();
-    if (!ParsePeResources(file.data(), file.size(), module.resources, error)) {
+        return Missing();
+    // Windows reads the imports only of a library it maps as code.
+    if (!ParsePeResources(file.data(), file.size(), module.resources, error) ||
+        (!module.dataFile && !ParsePeImports(file.data(), file.size(), module.imports, error))) {
         M().lastError = ERROR_BAD_EXE_FORMAT;
+        return false;
+    }
+    return true;
+}
+
+HMODULE LoadByName(const std::string& name, bool dataFile, bool altered);
+
+// Lets go of one reference; with the last, the module goes, and so do the
+// references its imports took.
+void Release(UINT_PTR handle)
+{
+    auto it = M().modules.find(handle);
+    if (it == M().modules.end() || --it->second.references > 0)
+        return;
+    std::vector<UINT_PTR> held = std::move(it->second.held);
+    M().modules.erase(it);
+    for (UINT_PTR import : held)
+        Release(import);
+}
+
+// Maps the file at path, of the system directory or the program's folder. As
+// code, the libraries it imports are loaded too, each found by name as
+// `altered` says: the loading DLL's own folder first (the system directory
+// here) instead of the program's. winsim plays only part of the system
+// directory: an import it does not find counts as one of the rest.
+HMODULE Map(const std::string& path, bool dataFile, bool altered)
+{
+    if (HMODULE loaded = TakeLoaded(path, true)) // as code, even when asked as data
+        return loaded;
+    Module module;
+    module.name = BaseName(path);
+    module.path = path;
+    module.references = 1;
+    module.dataFile = dataFile;
+    if (IsIn(path, kProgramFolder)) {
+        // Whoever put it there wrote it: it exports and holds nothing.
+        auto planted = M().plantedLibraries.find(Upper(module.name));
+        if (planted == M().plantedLibraries.end())
+            return NotFound();
+        M().plantedLoads++;
+        if (M().observer)
+            M().observer->PlantedLibraryLoaded(module.name);
+        if (planted->second)
+            return NotFound();
+    } else if (!IsIn(path, kSystemDirectory) || !ReadSystemLibrary(module.name, module)) {
         return NULL;
     }
-    return NewModule(std::move(module));
+    if (dataFile)
+        module.imports.clear();
+    else
+        M().librariesRun.push_back(path);
+    UINT_PTR handle = kFirstModule;
+    while (M().modules.count(handle))
+        handle += 0x10000;
+    std::vector<std::string> imports = module.imports;
+    M().modules[handle] = std::move(module);
+    for (const std::string& import : imports)
+        if (HMODULE taken = LoadByName(import, false, altered))
+            M().modules[handle].held.push_back((UINT_PTR)taken);
+    return (HMODULE)handle;
 }
 
-// A library planted beside the program: whoever put it there wrote it.
-HMODULE LoadPlantedLibrary(const std::string& path)
+// A bare name: the module of that name already loaded; else the program's
+// folder, unless the search is altered, then the system directory.
+HMODULE LoadByName(const std::string& name, bool dataFile, bool altered)
 {
-    if (!M().plantedLibraries.count(Upper(BaseName(path))))
-        return NotFound();
-    M().plantedLoads++;
-    if (HMODULE loaded = ExistingModule(path))
+    if (HMODULE loaded = TakeLoaded(name, false))
         return loaded;
-    return NewModule({BaseName(path), path, 1, {}});
+    if (!altered)
+        if (HMODULE planted = Map(kProgramFolder + name, dataFile, altered))
+            return planted;
+    return Map(kSystemDirectory + name, dataFile, altered);
 }
 
-// Where Windows XP looks for a bare name: a module of that name already
-// loaded, then the program's folder, then the system directory.
-std::string SearchPath(const std::string& name)
+HMODULE Load(const char* fileName, DWORD flags)
 {
-    for (const auto& entry : M().modules)
-        if (EqualsIgnoreCase(entry.second.name, name))
-            return entry.second.path;
-    if (M().plantedLibraries.count(Upper(name)))
-        return kProgramFolder + name;
-    return kSystemDirectory + name;
+    if (!fileName) {
+        M().lastError = ERROR_INVALID_PARAMETER;
+        return NULL;
+    }
+    std::string path = fileName;
+    bool dataFile = (flags & LOAD_LIBRARY_AS_DATAFILE) != 0;
+    if (path.find_first_of("\\/") == std::string::npos)
+        return LoadByName(path, dataFile, false);
+    return Map(path, dataFile, (flags & LOAD_WITH_ALTERED_SEARCH_PATH) != 0);
 }
 
 const std::vector<Resource>* ResourcesOf(HMODULE module)
@@ -173,9 +236,24 @@ void SetSystemLibraryResources(const std::string& name, const std::vector<Resour
     M().builtLibraries[Upper(name)] = resources;
 }
 
-void PlantProgramFolderLibrary(const std::string& name)
+void PlantProgramFolderLibrary(const std::string& name, bool passedBy)
 {
-    M().plantedLibraries.insert(Upper(name));
+    M().plantedLibraries[Upper(name)] = passedBy;
+}
+
+const std::vector<std::string>& LibrariesRun()
+{
+    return M().librariesRun;
+}
+
+HMODULE LibraryLoadsLibrary(const std::string& name)
+{
+    return LoadByName(name, false, false);
+}
+
+void LibraryFreesLibrary(HMODULE module)
+{
+    Release((UINT_PTR)module);
 }
 
 int PlantedLibraryLoads()
@@ -201,18 +279,21 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
         M().lastError = error;
         return NULL;
     }
-    if (!fileName) {
-        M().lastError = ERROR_INVALID_PARAMETER;
+    return Load(fileName, 0);
+}
+
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags)
+{
+    DWORD error = 0;
+    if (Enter("LoadLibraryExA", {nullptr, fileName}, &error)) {
+        M().lastError = error;
         return NULL;
     }
-    std::string path = fileName;
-    if (path.find_first_of("\\/") == std::string::npos)
-        path = SearchPath(path);
-    if (IsIn(path, kProgramFolder))
-        return LoadPlantedLibrary(path);
-    if (IsIn(path, kSystemDirectory))
-        return LoadSystemLibrary(path);
-    return NotFound();
+    if (file != NULL) {
+        M().lastError = ERROR_INVALID_PARAMETER; // reserved
+        return NULL;
+    }
+    return Load(fileName, flags);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
@@ -224,7 +305,7 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
         M().lastError = ERROR_MOD_NOT_FOUND;
         return NULL;
     }
-    if (name && !IS_INTRESOURCE(name) && std::string(name) == "FormatEx" &&
+    if (name && !IS_INTRESOURCE(name) && std::string(name) == "FormatEx" && !m->dataFile &&
         EqualsIgnoreCase(m->path, std::string(kSystemDirectory) + kFormatLibrary) &&
         M().formatLibrary != "no-formatex")
         return FormatExEntry();
@@ -236,13 +317,11 @@ BOOL WINAPI FreeLibrary(HMODULE module)
 {
     if (Failing("FreeLibrary"))
         return FALSE;
-    Module* m = FindModule(module);
-    if (!m) {
+    if (!FindModule(module)) {
         M().lastError = ERROR_MOD_NOT_FOUND;
         return FALSE;
     }
-    if (--m->references == 0)
-        M().modules.erase((UINT_PTR)module);
+    Release((UINT_PTR)module);
     return TRUE;
 }
 
@@ -253,7 +332,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
     if (moduleName == NULL)
         return ProgramInstance();
     for (const auto& entry : M().modules)
-        if (EqualsIgnoreCase(entry.second.name, BaseName(moduleName)))
+        if (!entry.second.dataFile && EqualsIgnoreCase(entry.second.name, BaseName(moduleName)))
             return (HMODULE)entry.first;
     M().lastError = ERROR_MOD_NOT_FOUND;
     return NULL;

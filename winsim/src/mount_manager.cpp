@@ -46,11 +46,11 @@ std::shared_ptr<Volume> VolumeAtTarget(const std::string& target)
         partition.find_first_not_of("0123456789") != std::string::npos || drive.size() > 9 ||
         partition.size() > 9)
         return nullptr;
-    std::size_t n = std::stoul(drive);
+    auto disk = DiskNumbered(std::stoull(drive));
     int m = std::stoi(partition);
-    if (n >= S().disks.size())
+    if (!disk)
         return nullptr;
-    for (auto& volume : S().disks[n]->volumes)
+    for (auto& volume : disk->volumes)
         if (volume->partitionNumber == m)
             return volume;
     return nullptr;
@@ -156,10 +156,10 @@ BOOL WINAPI SetVolumeMountPointA(LPCSTR mountPoint, LPCSTR volumeName)
         return Fail(ERROR_INVALID_NAME);
     if (InUse(letter))
         return Fail(ERROR_DIR_NOT_EMPTY);
-    for (std::size_t n = 0; n < S().disks.size(); n++)
-        for (auto& volume : S().disks[n]->volumes)
+    for (auto& disk : S().disks)
+        for (auto& volume : disk->volumes)
             if (EqualsIgnoreCase(volume->name, volumeName))
-                return MountVolume((int)n, volume->partitionNumber, letter) ? TRUE
+                return MountVolume(disk->number, volume->partitionNumber, letter) ? TRUE
                                                                            : Fail(ERROR_INVALID_PARAMETER);
     return Fail(ERROR_INVALID_PARAMETER);
 }

@@ -28,7 +28,13 @@ constexpr WORD kPe32PlusMagic = 0x20B;
 constexpr std::size_t kPe32DirectoryCountField = 92;
 constexpr std::size_t kPe32PlusDirectoryCountField = 108;
 constexpr std::size_t kDataDirectorySize = 8;      // RVA, size
+constexpr DWORD kImportDirectoryIndex = 1;
 constexpr DWORD kResourceDirectoryIndex = 2;
+
+// Import directory: descriptors up to one with no name.
+constexpr std::size_t kImportDescriptorSize = 20;
+constexpr std::size_t kImportNameField = 12;
+constexpr std::size_t kMaxImports = 4096;
 
 // Section header.
 constexpr std::size_t kSectionHeaderSize = 40;
@@ -235,13 +241,13 @@ bool Fail(std::string& error, const char* message)
     return false;
 }
 
-} // namespace
-
-bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<Resource>& out,
-                      std::string& error)
+// Data directory `index` of the image, and the image's sections. False with
+// a message for a malformed image; true with rva 0 when it has no such
+// directory.
+bool FindDirectory(const Bytes& file, DWORD index, DWORD& rva, std::vector<Section>& sections,
+                   std::string& error)
 {
-    out.clear();
-    Bytes file{data, size};
+    rva = 0;
     if (!file.Has(0, kDosHeaderSize) || file.Word(0) != kDosMagic)
         return Fail(error, "not an MZ executable");
     std::size_t pe = file.Dword(kDosPeOffsetField);
@@ -262,26 +268,40 @@ bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<R
     }
     if (optionalSize < countField + 4)
         return Fail(error, "optional header too small");
-    if (file.Dword(optional + countField) <= kResourceDirectoryIndex)
+    if (file.Dword(optional + countField) <= index)
         return true;
-    std::size_t directory = countField + 4 + kResourceDirectoryIndex * kDataDirectorySize;
+    std::size_t directory = countField + 4 + index * kDataDirectorySize;
     if (optionalSize < directory + kDataDirectorySize)
         return Fail(error, "optional header too small for its data directories");
-    DWORD treeRva = file.Dword(optional + directory);
-    DWORD treeSize = file.Dword(optional + directory + 4);
-    if (treeRva == 0 || treeSize == 0)
+    if (file.Dword(optional + directory) == 0 || file.Dword(optional + directory + 4) == 0)
         return true;
 
     std::size_t table = optional + optionalSize;
     if (!file.Has(table, sectionCount * kSectionHeaderSize))
         return Fail(error, "truncated section table");
-    std::vector<Section> sections;
     for (std::size_t i = 0; i < sectionCount; ++i) {
         std::size_t at = table + i * kSectionHeaderSize;
         sections.push_back({file.Dword(at + kSectionRvaField),
                             file.Dword(at + kSectionRawSizeField),
                             file.Dword(at + kSectionRawOffsetField)});
     }
+    rva = file.Dword(optional + directory);
+    return true;
+}
+
+} // namespace
+
+bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<Resource>& out,
+                      std::string& error)
+{
+    out.clear();
+    Bytes file{data, size};
+    DWORD treeRva = 0;
+    std::vector<Section> sections;
+    if (!FindDirectory(file, kResourceDirectoryIndex, treeRva, sections, error))
+        return false;
+    if (treeRva == 0)
+        return true;
     SectionMap map(file, std::move(sections));
     Bytes tree;
     if (!map.Tail(treeRva, tree))
@@ -295,6 +315,41 @@ bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<R
         return false;
     }
     return true;
+}
+
+bool ParsePeImports(const unsigned char* data, std::size_t size, std::vector<std::string>& out,
+                    std::string& error)
+{
+    out.clear();
+    Bytes file{data, size};
+    DWORD rva = 0;
+    std::vector<Section> sections;
+    if (!FindDirectory(file, kImportDirectoryIndex, rva, sections, error))
+        return false;
+    SectionMap map(file, std::move(sections));
+    const char* damage = nullptr;
+    for (std::size_t i = 0; rva != 0 && !damage; ++i) {
+        Bytes descriptor, name;
+        if (i == kMaxImports || !map.Range(rva + (DWORD)(i * kImportDescriptorSize),
+                                           kImportDescriptorSize, descriptor)) {
+            damage = "import directory outside the image's sections";
+        } else if (descriptor.Dword(kImportNameField) == 0) {
+            break;
+        } else if (!map.Tail(descriptor.Dword(kImportNameField), name)) {
+            damage = "import name outside the image's sections";
+        } else {
+            std::size_t length = 0;
+            while (length < name.size && name.data[length] != 0)
+                ++length;
+            if (length == name.size)
+                damage = "import name without its end";
+            else
+                out.emplace_back((const char*)name.data, length);
+        }
+    }
+    if (damage)
+        out.clear();
+    return !damage || Fail(error, damage);
 }
 
 } // namespace winsim

@@ -1,4 +1,5 @@
-// Reading the resource directory of a PE image (PE32 or PE32+) in memory.
+// Reading the resource directory and the imports of a PE image (PE32 or
+// PE32+) in memory.
 #ifndef WINSIM_PE_RESOURCES_H
 #define WINSIM_PE_RESOURCES_H
 
@@ -17,6 +18,11 @@ namespace winsim {
 // ever read.
 bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<Resource>& out,
                       std::string& error);
+
+// The names of the libraries the image imports, in the order of its import
+// directory; the same promises.
+bool ParsePeImports(const unsigned char* data, std::size_t size, std::vector<std::string>& out,
+                    std::string& error);
 
 } // namespace winsim
 

@@ -1,6 +1,7 @@
 // Drives, volumes and letters, and the raw access tests and the harness use.
 #include "storage.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -70,10 +71,10 @@ private:
 
 DiskDevice& RequireDisk(int disk)
 {
-    auto& disks = S().disks;
-    if (disk < 0 || (std::size_t)disk >= disks.size())
+    auto device = disk < 0 ? nullptr : DiskNumbered((std::uint64_t)disk);
+    if (!device)
         HarnessError("there is no disk " + std::to_string(disk));
-    return *disks[(std::size_t)disk];
+    return *device;
 }
 
 // Takes every letter of the volume away.
@@ -103,11 +104,15 @@ std::uint64_t DeviceHandle::Length() const
 
 int DriveNumber(const DiskDevice* disk)
 {
-    auto& disks = S().disks;
-    for (std::size_t i = 0; i < disks.size(); i++)
-        if (disks[i].get() == disk)
-            return (int)i;
-    return -1;
+    return disk && disk->present ? disk->number : -1;
+}
+
+std::shared_ptr<DiskDevice> DiskNumbered(std::uint64_t number)
+{
+    for (auto& disk : S().disks)
+        if ((std::uint64_t)disk->number == number)
+            return disk;
+    return nullptr;
 }
 
 DeviceHandle* DeviceFor(HANDLE handle)
@@ -160,12 +165,18 @@ void ChsBytes(std::uint32_t lba, int heads, int sectorsPerTrack, unsigned char o
 
 int AddDisk(const DiskSetup& setup)
 {
+    for (auto& disk : S().disks)
+        if (EqualsIgnoreCase(disk->setup.instanceId, setup.instanceId))
+            HarnessError("two disks present cannot share the instance path " + setup.instanceId);
     auto device = std::make_shared<DiskDevice>();
     device->setup = setup;
     device->backing = std::make_unique<FileBacking>(setup.imagePath, setup.size);
+    device->number = 0;
+    while (DiskNumbered((std::uint64_t)device->number))
+        device->number++;
     S().disks.push_back(device);
     SyncRegistry();
-    return (int)S().disks.size() - 1;
+    return device->number;
 }
 
 void UnplugDisk(int disk)
@@ -174,7 +185,8 @@ void UnplugDisk(int disk)
     for (auto& volume : device.volumes)
         Unmount(volume);
     device.present = false; // open handles keep the object but reach nothing
-    S().disks.erase(S().disks.begin() + disk);
+    auto& disks = S().disks;
+    disks.erase(std::find_if(disks.begin(), disks.end(), [&](auto& d) { return d.get() == &device; }));
     SyncRegistry();
 }
 

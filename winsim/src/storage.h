@@ -36,6 +36,7 @@ struct Volume {
 
 struct DiskDevice {
     DiskSetup setup;
+    int number = -1; // the device number: the lowest free at arrival, kept until it leaves
     std::unique_ptr<Backing> backing;
     std::vector<std::shared_ptr<Volume>> volumes;
     bool present = true;
@@ -49,7 +50,8 @@ struct ForeignLetter {
 struct RegKey;
 
 struct Storage {
-    // Present drives in enumeration order: drive n is \\.\PHYSICALDRIVEn.
+    // Present drives in the Disk service's order: the order of arrival,
+    // closing up when one leaves. Each opens by its own device number.
     std::vector<std::shared_ptr<DiskDevice>> disks;
     std::map<char, std::shared_ptr<Volume>> letters; // 'A'..'Z'
     std::map<char, ForeignLetter> foreign;
@@ -87,8 +89,10 @@ Storage& S();
 bool SharingConflict(DWORD heldAccess, DWORD heldShare, DWORD access, DWORD share);
 DeviceHandle* DeviceFor(HANDLE handle);
 std::vector<DeviceHandle*> HandlesOn(const DeviceHandle& device);
-// The drive number of a present disk, or -1.
+// The device number of a present disk, or -1.
 int DriveNumber(const DiskDevice* disk);
+// The present disk with that device number, or null.
+std::shared_ptr<DiskDevice> DiskNumbered(std::uint64_t number);
 // Keeps the registry's view of the disks and letters in step with storage.
 void SyncRegistry();
 

@@ -21,11 +21,12 @@ std::vector<char> LettersInUse()
 bool FormatPartition(int disk, int partitionNumber, const std::string& fileSystem,
                      const std::string& label, std::string& error)
 {
-    if (disk < 0 || disk >= (int)S().disks.size()) {
+    auto present = disk < 0 ? nullptr : DiskNumbered((std::uint64_t)disk);
+    if (!present) {
         error = "there is no disk " + std::to_string(disk);
         return false;
     }
-    DiskDevice& device = *S().disks[(std::size_t)disk];
+    DiskDevice& device = *present;
     for (auto& volume : device.volumes) {
         if (volume->partitionNumber != partitionNumber)
             continue;

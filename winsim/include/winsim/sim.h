@@ -48,7 +48,10 @@ int CallCount(const std::string& function);
 // Every path CreateFileA was asked to open, in order, as given.
 const std::vector<std::string>& OpenedPaths();
 
-// Storage: physical drives in enumeration order, their volumes and letters.
+// Storage: physical drives, their volumes and letters. Windows numbers the
+// drives: a drive arriving takes the lowest device number free (the n of
+// \\.\PHYSICALDRIVEn) and keeps it; the Disk service's list holds the drives
+// present in order of arrival. Every `int disk` below is a device number.
 struct DiskSetup {
     bool hasFriendlyName = true;
     std::string friendlyName;
@@ -62,12 +65,12 @@ struct DiskSetup {
     bool isProtected = false;   // every write attempt fails and is recorded
     bool autoMount = true;
 };
-// Adds a drive at the end of the enumeration and returns its number. An image
-// file is created or resized (sparse) to the size.
+// Adds a drive at the end of the Disk service's list and returns its device
+// number. An image file is created or resized (sparse) to the size.
 int AddDisk(const DiskSetup& setup);
 int DiskCount();
-// Removes drive n: its registry entry, letters and device. Later drives move
-// up one place, so entry n of the enumeration stays \\.\PHYSICALDRIVEn.
+// Removes the drive: its registry entry, letters and device. The list closes
+// up; the other drives keep their numbers.
 void UnplugDisk(int disk);
 // A drive letter of no simulated disk: "floppy", "cdrom" or "network".
 void SetForeignLetter(char letter, const std::string& kind);
@@ -141,10 +144,15 @@ void SetSystemLibrary(const std::string& name, const std::string& hostPath);
 // The same with the resources given directly, for tests that shape them.
 void SetSystemLibraryResources(const std::string& name, const std::vector<Resource>& resources);
 // A library of that name beside the program (C:\Program Files\Tarnwick), the
-// folder Windows XP searches first for a bare name. It exports nothing; each
-// load of it is counted.
-void PlantProgramFolderLibrary(const std::string& name);
+// folder Windows XP searches first for a bare name and for the imports of a
+// DLL loaded without LOAD_WITH_ALTERED_SEARCH_PATH. It exports nothing and
+// holds no resources. Each load of it is counted and reported; with passedBy
+// the load then goes on as if the file were not there.
+void PlantProgramFolderLibrary(const std::string& name, bool passedBy = false);
 int PlantedLibraryLoads();
+// The full path of every library mapped as code, whose entry Windows runs,
+// in order; a load as a data file maps none.
+const std::vector<std::string>& LibrariesRun();
 // Resources loaded with LoadResource and not yet freed.
 int LoadedResourceCount();
 
@@ -174,6 +182,7 @@ struct Observer {
     virtual void ShellExecuted(const ShellCall&) {}
     virtual void Slept(DWORD) {}
     virtual void ProtectedWriteAttempted(const ProtectedWrite&) {}
+    virtual void PlantedLibraryLoaded(const std::string&) {}
 };
 void SetObserver(Observer* observer);
 

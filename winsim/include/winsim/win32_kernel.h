@@ -70,6 +70,9 @@
 
 #define CP_ACP 0
 
+#define LOAD_LIBRARY_AS_DATAFILE      0x00000002
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008
+
 #define DDD_RAW_TARGET_PATH       0x00000001
 #define DDD_REMOVE_DEFINITION     0x00000002
 #define DDD_EXACT_MATCH_ON_REMOVE 0x00000004
@@ -122,6 +125,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int leng
                                LPWSTR wide, int wideLength);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
