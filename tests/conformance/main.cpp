@@ -20,10 +20,8 @@
 //   keeps it); the program does it only with nothing selected.
 // - GetVolumeInformationA wants the root's backslash, as documented (Wine
 //   also takes "C:"); the program always passes it.
-// - Painting: a dialog shows once its WM_INITDIALOG has returned (Windows:
-//   when its queue first runs empty; both before any input). What a closed
-//   box uncovers on its owner waits for a paint on Windows XP; Wine keeps
-//   every window's pixels, and winsim does not model it.
+// - Painting: what a closed box uncovers on its owner waits for a paint on
+//   Windows XP; Wine keeps every window's pixels, and winsim models none.
 // - A disabled window takes no input; the cases send the user's messages
 //   straight to the controls, which Windows delivers whatever the state.
 #include "conformance.h"

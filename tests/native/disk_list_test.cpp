@@ -100,7 +100,7 @@ TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
     tests::ProgramRun run;
     int first = Add("A"), second = Add("B");
     Partitions(first, {{0, "NOLETTER", 0}});
-    Partitions(second, {{0, "BRAVO", 'G'}});
+    Partitions(second, {{0, "BRAVO CHARL", 'G'}});
     run.Then([](HWND dialog) {
         EXPECT_EQ(Label(dialog), "");
         winsim::UserType(winsim::DialogItem(dialog, IDC_LABEL), "MINE");
@@ -108,7 +108,7 @@ TEST(DiskList, RefreshRebuildsTheListAndFillsTheLabel)
         EXPECT_EQ(Label(dialog), "MINE");
         Refresh(dialog);
         EXPECT_EQ(State(dialog),
-                  "A 67Mb #0; B 67Mb [G:\\] #1; selected 1 #1 B 67Mb [G:\\], Start, label BRAVO");
+                  "A 67Mb #0; B 67Mb [G:\\] #1; selected 1 #1 B 67Mb [G:\\], Start, label BRAVO CHARL");
         // A volume that does not answer leaves the box empty. Refresh asks it
         // twice while querying the disks; the third question fills the box.
         winsim::AddFault({"GetVolumeInformationA", "", "", 3, 21, false});
@@ -151,6 +151,34 @@ TEST(DiskList, EachItemNamesTheDiskItsNumberOpens)
         EXPECT_EQ(listed(), "A 10Mb #5; B 20Mb #1; Card0 30Mb #0; Card1 31Mb #2; Card2 32Mb #3; Card3 33Mb #4; ");
     });
     EXPECT_EQ(run.Run(), 0);
+}
+
+// More USB disks than the list can tell apart: it offers the first 32, and
+// Start on any of them still finds out whether its number opens that disk.
+TEST(DiskList, OffersNoMoreDisksThanItRemembers)
+{
+    tests::ProgramRun run;
+    for (int i = 0; i < 40; i++)
+        winsim::AddDisk({true, "S" + std::to_string(10 + i), "USBSTOR\\" + std::to_string(i), true, 512, kStick});
+    run.Answer(IDYES);
+    run.Then([](HWND dialog) {
+        EXPECT_EQ(winsim::ComboItems(winsim::DialogItem(dialog, IDC_DISK_LIST)).size(), 32u);
+        for (int n = 0; n < 40; n++) {
+            DiskInfo info;
+            ASSERT_TRUE(QueryDiskInfo(n, &info));
+            EXPECT_EQ(IsListedDisk(n, &info), n < 32) << n;
+            info.instanceId[8] = 'x'; // one of the same size and name, another serial number
+            EXPECT_EQ(IsListedDisk(n, &info), 0) << n;
+        }
+        // The last one offered pulled, and such a twin given its number.
+        winsim::UnplugDisk(31);
+        winsim::AddDisk({true, "S41", "USBSTOR\\x", true, 512, kStick});
+        winsim::UserSelect(winsim::DialogItem(dialog, IDC_DISK_LIST), 31);
+        winsim::UserClick(winsim::DialogItem(dialog, IDOK));
+    });
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_EQ(run.boxes.back().text, "Failed To Query Disk!");
+    EXPECT_TRUE(winsim::DeviceWrites().empty());
 }
 
 // The name buffer holds 499 characters and the terminator.

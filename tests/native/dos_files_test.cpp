@@ -80,8 +80,7 @@ protected:
 TEST_F(DosFiles, FindsTheFilesByNameInAnyCaseAnywhereInTheDirectory)
 {
     Floppy odd; // IO.SYS after one of another extension, COMMAND.COM in the last entry
-    odd.Add(1, "IO      SYX", 70, kMsdos).Add(3, "io      sys", 2, kIo);
-    odd.Add(7, "MsDos   Sys", 8, kMsdos);
+    odd.Add(1, "IO      SYX", 70, kMsdos).Add(3, "io      sys", 2, kIo).Add(7, "MsDos   Sys", 8, kMsdos);
     odd.bytes[FLOPPY_ROOT_OFFSET + 32 * 100] = 0; // an end-of-directory entry, then more
     Serve(odd.Add(FLOPPY_ROOT_ENTRIES - 1, "COMMAND COM", 9, kCommand).bytes);
     DWORD sizes[DOS_FILE_COUNT];

@@ -127,9 +127,7 @@ TEST_P(PipelineEndToEnd, MakesABootableStickOrWritesNothing)
               json({{"event", "exit"}, {"code", 0}, {"openHandles", 0}, {"memoryBlocks", 0}}));
     std::vector<json> boxes = run.Events("box");
     ASSERT_EQ(boxes.size(), 2u); // the question, then the outcome
-    // Each stage's text is painted while it runs, the empty line first as the
-    // dialog shows: no paint message is dispatched until a box comes up.
-    json painted = {""};
+    json painted = {""}; // as the dialog shows, then each stage's text while it runs
     for (const json& status : run.Events("status"))
         painted.push_back(status["text"]);
     EXPECT_EQ(run.stats["statusPainted"], painted);
@@ -269,8 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
              }},
         // Another stick given the confirmed drive number; a card reader
         // holding another card; the chosen stick pulled, its number free.
-        Case{"another_stick", kQueryFailed, Replaced(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")),
-             [](json&, json&) {}},
+        Case{"another_stick", kQueryFailed, Replaced(OtherStick(16 << 20, "USBSTOR\\Disk&Ven_K\\2")), [](json&, json&) {}},
         // One of a pack: the same name and length, another serial number.
         Case{"same_model_other_serial", kQueryFailed, {},
              [](json& j, json& s) {
@@ -290,8 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 64 KiB, and one sector short of room for the fixture's three files.
         Case{"64KiB_stick", kNoDosFiles, {}, [](json&, json& s) { Sized(s, 64 << 10).erase("partitions"); }},
         Case{"just_big_enough_for_the_files", "", {}, [](json&, json& s) { Sized(s, 166 * 512).erase("partitions"); }},
-        Case{"just_too_small_for_the_files", kNoDosFiles, {},
-             [](json&, json& s) { Sized(s, 165 * 512).erase("partitions"); }},
+        Case{"just_too_small_for_the_files", kNoDosFiles, {}, [](json&, json& s) { Sized(s, 165 * 512).erase("partitions"); }},
         Case{"no_format_library", "FormatEx Error[1]: Failed To Load fmifs.dll", {},
              [](json& j, json&) { j["fmifs"] = "absent"; }},
         Case{"format_library_without_formatex", "FormatEx Error[2]: Failed To Get Function Address", {},

@@ -25,8 +25,7 @@ TEST(TarnwickSim, ReportsEachActionInOrder)
         Line(R"({"event":"dialog","id":101,"title":"Tarnwick"})"), list,
         Line(R"({"event":"dialog","id":110,"title":""})"),
         Line(R"({"event":"dialog-end","id":110,"result":0})"), labelled,
-        // The percentage as a signed number, with one percent sign.
-        Line(R"x({"event":"status","text":"Formating...(-1%)"})x"), labelled,
+        Line(R"x({"event":"status","text":"Formating...(-1%)"})x"), labelled, // signed, one percent sign
         Line(R"({"event":"shell","verb":"open","file":"https://tarnwick.example.org/"})"),
         labelled, labelled,
         labelled, // Enter: Start does nothing on the placeholder
