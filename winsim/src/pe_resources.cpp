@@ -83,8 +83,9 @@ struct Section {
 // The image's sections, for turning RVAs into bytes of the file.
 class SectionMap {
 public:
-    SectionMap(const Bytes& file, std::vector<Section> sections)
-        : file_(file), sections_(std::move(sections)) {}
+    explicit SectionMap(const Bytes& file) : file_(file) {}
+
+    void Add(const Section& s) { sections_.push_back(s); }
 
     // The `length` bytes at `rva`, when they lie in one section's raw data.
     bool Range(DWORD rva, DWORD length, Bytes& out) const
@@ -241,10 +242,10 @@ bool Fail(std::string& error, const char* message)
     return false;
 }
 
-// Data directory `index` of the image, and the image's sections. False with
-// a message for a malformed image; true with rva 0 when it has no such
-// directory.
-bool FindDirectory(const Bytes& file, DWORD index, DWORD& rva, std::vector<Section>& sections,
+// Data directory `index` of the image, and the image's sections added to
+// `sections`. False with a message for a malformed image; true with rva 0
+// when it has no such directory.
+bool FindDirectory(const Bytes& file, DWORD index, DWORD& rva, SectionMap& sections,
                    std::string& error)
 {
     rva = 0;
@@ -281,9 +282,8 @@ bool FindDirectory(const Bytes& file, DWORD index, DWORD& rva, std::vector<Secti
         return Fail(error, "truncated section table");
     for (std::size_t i = 0; i < sectionCount; ++i) {
         std::size_t at = table + i * kSectionHeaderSize;
-        sections.push_back({file.Dword(at + kSectionRvaField),
-                            file.Dword(at + kSectionRawSizeField),
-                            file.Dword(at + kSectionRawOffsetField)});
+        sections.Add({file.Dword(at + kSectionRvaField), file.Dword(at + kSectionRawSizeField),
+                      file.Dword(at + kSectionRawOffsetField)});
     }
     rva = file.Dword(optional + directory);
     return true;
@@ -296,13 +296,12 @@ bool ParsePeResources(const unsigned char* data, std::size_t size, std::vector<R
 {
     out.clear();
     Bytes file{data, size};
+    SectionMap map(file);
     DWORD treeRva = 0;
-    std::vector<Section> sections;
-    if (!FindDirectory(file, kResourceDirectoryIndex, treeRva, sections, error))
+    if (!FindDirectory(file, kResourceDirectoryIndex, treeRva, map, error))
         return false;
     if (treeRva == 0)
         return true;
-    SectionMap map(file, std::move(sections));
     Bytes tree;
     if (!map.Tail(treeRva, tree))
         return Fail(error, "resource directory outside the image's sections");
@@ -322,11 +321,10 @@ bool ParsePeImports(const unsigned char* data, std::size_t size, std::vector<std
 {
     out.clear();
     Bytes file{data, size};
+    SectionMap map(file);
     DWORD rva = 0;
-    std::vector<Section> sections;
-    if (!FindDirectory(file, kImportDirectoryIndex, rva, sections, error))
+    if (!FindDirectory(file, kImportDirectoryIndex, rva, map, error))
         return false;
-    SectionMap map(file, std::move(sections));
     const char* damage = nullptr;
     for (std::size_t i = 0; rva != 0 && !damage; ++i) {
         Bytes descriptor, name;
